@@ -1,0 +1,208 @@
+#include "Anaglyph.h"
+
+#include "AnaglyphKernels.h"
+
+#include <algorithm>
+
+#if defined(_MSC_VER) && (defined(_M_X64) || defined(_M_IX86))
+#include <intrin.h>
+#define TINTEYE_CPUID_MSVC 1
+#elif (defined(__GNUC__) || defined(__clang__)) && (defined(__x86_64__) || defined(__i386__))
+#include <cpuid.h>
+#define TINTEYE_CPUID_GNU 1
+#endif
+
+TAnaglyphGeometry ComputeGeometry(int32_t FrameWidth, int32_t Offset)
+{
+    // Integer division truncates toward zero. The products are formed unsigned, so they wrap
+    // instead of overflowing; the conversion back is modular.
+    const int32_t HalfWidth = FrameWidth / 2;
+    const uint32_t RightStart = static_cast<uint32_t>(HalfWidth) * 4u - 4u;
+    const uint32_t RedShift = static_cast<uint32_t>(Offset) << 2;
+    return {HalfWidth, static_cast<int32_t>(RightStart), static_cast<int32_t>(RedShift)};
+}
+
+namespace {
+
+// False when there is nothing to do or the geometry does not belong to FrameWidth and Offset.
+bool MakePlan(uint8_t* const* Rows, int32_t FrameHeight, int32_t HalfWidth, int32_t RightStart,
+              int32_t RedShift, int32_t FrameWidth, int32_t Offset, TComposeRowPlan& Plan)
+{
+    if (Rows == nullptr || FrameHeight <= 0 || HalfWidth <= 0)
+        return false;
+    const TAnaglyphGeometry G = ComputeGeometry(FrameWidth, Offset);
+    if (G.HalfWidth != HalfWidth || G.RightStart != RightStart || G.RedShift != RedShift)
+        return false;
+    const int64_t H = HalfWidth, W = FrameWidth, N = Offset;
+    const int64_t RedFirst = std::clamp<int64_t>(-N, 0, H);
+    const int64_t RedEnd = std::clamp<int64_t>(W - N, RedFirst, H);
+    Plan = {static_cast<std::ptrdiff_t>(H), static_cast<std::ptrdiff_t>(N),
+            static_cast<std::ptrdiff_t>(RedFirst), static_cast<std::ptrdiff_t>(RedEnd)};
+    return true;
+}
+
+bool CpuHasAvx2()
+{
+    const uint32_t OsXsave = 1u << 27, Avx = 1u << 28, Avx2 = 1u << 5;
+    const uint64_t XmmYmmState = 0x6;  // the OS saves SSE and AVX registers on a context switch
+#if defined(TINTEYE_CPUID_MSVC)
+    int R[4];
+    __cpuid(R, 0);
+    if (R[0] < 7)
+        return false;
+    __cpuid(R, 1);
+    if ((static_cast<uint32_t>(R[2]) & (OsXsave | Avx)) != (OsXsave | Avx))
+        return false;
+    if ((_xgetbv(0) & XmmYmmState) != XmmYmmState)
+        return false;
+    __cpuidex(R, 7, 0);
+    return (static_cast<uint32_t>(R[1]) & Avx2) != 0;
+#elif defined(TINTEYE_CPUID_GNU)
+    unsigned A = 0, B = 0, C = 0, D = 0;
+    if (__get_cpuid_max(0, nullptr) < 7)
+        return false;
+    __get_cpuid(1, &A, &B, &C, &D);
+    if ((C & (OsXsave | Avx)) != (OsXsave | Avx))
+        return false;
+    unsigned Lo = 0, Hi = 0;
+    __asm__ __volatile__("xgetbv" : "=a"(Lo), "=d"(Hi) : "c"(0));
+    if (((static_cast<uint64_t>(Hi) << 32 | Lo) & XmmYmmState) != XmmYmmState)
+        return false;
+    __get_cpuid_count(7, 0, &A, &B, &C, &D);
+    return (B & Avx2) != 0;
+#else
+    (void)OsXsave, (void)Avx, (void)Avx2, (void)XmmYmmState;
+    return false;
+#endif
+}
+
+TComposeImpl BestImpl()
+{
+    if (ComposeImplAvailable(ciAvx2))
+        return ciAvx2;
+    if (ComposeImplAvailable(ciSse2))
+        return ciSse2;
+    return ciScalar;
+}
+
+void RunImpl(TComposeImpl Impl, uint8_t* const* Rows, int32_t FrameHeight,
+             const TComposeRowPlan& Plan)
+{
+    switch (Impl) {
+    case ciAvx2: ComposeRowsAvx2(Rows, FrameHeight, Plan); break;
+    case ciSse2: ComposeRowsSse2(Rows, FrameHeight, Plan); break;
+    case ciScalar: ComposeRowsScalar(Rows, FrameHeight, Plan); break;
+    }
+}
+
+struct TScalarOps {
+    static constexpr std::ptrdiff_t Pixels = 1;
+    static void Blend(uint8_t* Dst, const uint8_t* Bg, const uint8_t* Red)
+    {
+        PixelBlend(Dst, Bg, Red);
+    }
+    static void NoRed(uint8_t* Dst, const uint8_t* Bg) { PixelNoRed(Dst, Bg); }
+};
+
+}  // namespace
+
+void ComposeRowsScalar(uint8_t* const* Rows, int32_t FrameHeight, const TComposeRowPlan& Plan)
+{
+    ComposeRows<TScalarOps>(Rows, FrameHeight, Plan);
+}
+
+const char* ComposeImplName(TComposeImpl Impl)
+{
+    switch (Impl) {
+    case ciScalar: return "scalar";
+    case ciSse2: return "SSE2";
+    case ciAvx2: return "AVX2";
+    }
+    return "?";
+}
+
+bool ComposeImplAvailable(TComposeImpl Impl)
+{
+    switch (Impl) {
+    case ciScalar: return true;
+    case ciSse2: return Sse2Compiled();  // part of the x86-64 baseline: no run-time check
+    case ciAvx2: {
+        static const bool Supported = Avx2Compiled() && CpuHasAvx2();
+        return Supported;
+    }
+    }
+    return false;
+}
+
+TComposeImpl ComposeImplInUse()
+{
+    static const TComposeImpl Best = BestImpl();
+    return Best;
+}
+
+bool ComposeAnaglyphWith(TComposeImpl Impl, uint8_t* const* Rows, int32_t FrameHeight,
+                         int32_t HalfWidth, int32_t RightStart, int32_t RedShift,
+                         int32_t FrameWidth, int32_t Offset)
+{
+    if (!ComposeImplAvailable(Impl))
+        return false;
+    TComposeRowPlan Plan;
+    if (MakePlan(Rows, FrameHeight, HalfWidth, RightStart, RedShift, FrameWidth, Offset, Plan))
+        RunImpl(Impl, Rows, FrameHeight, Plan);
+    return true;
+}
+
+void ComposeAnaglyph(uint8_t* const* Rows, int32_t FrameHeight, int32_t HalfWidth,
+                     int32_t RightStart, int32_t RedShift, int32_t FrameWidth, int32_t Offset)
+{
+    TComposeRowPlan Plan;
+    if (MakePlan(Rows, FrameHeight, HalfWidth, RightStart, RedShift, FrameWidth, Offset, Plan))
+        RunImpl(ComposeImplInUse(), Rows, FrameHeight, Plan);
+}
+
+// Three destination and three source cursors, blue, green, red, advancing by one pixel. The red
+// source is kept as a byte index in the row rather than a pointer: for offsets beyond the row's
+// edges a pointer there would point outside the row. Blue/green start at pixel HalfWidth - 1,
+// recomputed wide because RightStart wraps around for rows wider than 2^29 pixels.
+void ComposeAnaglyphReference(uint8_t* const* Rows, int32_t FrameHeight, int32_t HalfWidth,
+                              int32_t RightStart, int32_t RedShift, int32_t FrameWidth,
+                              int32_t Offset)
+{
+    TComposeRowPlan Plan;
+    if (!MakePlan(Rows, FrameHeight, HalfWidth, RightStart, RedShift, FrameWidth, Offset, Plan))
+        return;
+    const std::ptrdiff_t RowBytes = 4 * static_cast<std::ptrdiff_t>(FrameWidth);
+    const std::ptrdiff_t RightStartBytes = 4 * (Plan.HalfWidth - 1);
+    const std::ptrdiff_t RedShiftBytes = 4 * Plan.Offset;
+    for (int32_t I = 0; I < FrameHeight; ++I) {
+        uint8_t* const R = Rows[I];
+        uint8_t* DstBlue = R + 0;
+        uint8_t* DstGreen = R + 1;
+        uint8_t* DstRed = R + 2;
+        const uint8_t* SrcBlue = R + RightStartBytes;
+        const uint8_t* SrcGreen = R + RightStartBytes + 1;
+        std::ptrdiff_t SrcRed = 2 + RedShiftBytes;
+        if (Plan.Offset >= 0) {
+            for (std::ptrdiff_t K = Plan.HalfWidth; K > 0; --K) {
+                *DstBlue = *SrcBlue;
+                *DstGreen = *SrcGreen;
+                *DstRed = SrcRed < RowBytes ? R[SrcRed] : 0;
+                DstBlue += 4, DstGreen += 4, DstRed += 4;
+                SrcBlue += 4, SrcGreen += 4, SrcRed += 4;
+            }
+        } else {
+            // Red comes from the left here: left to right it would read reds already rewritten,
+            // so blue/green go left to right and red right to left.
+            for (std::ptrdiff_t K = Plan.HalfWidth; K > 0; --K) {
+                *DstBlue = *SrcBlue;
+                *DstGreen = *SrcGreen;
+                DstBlue += 4, DstGreen += 4;
+                SrcBlue += 4, SrcGreen += 4;
+            }
+            std::ptrdiff_t DstRedAt = 2 + 4 * (Plan.HalfWidth - 1);  // indices: no pointer before R
+            SrcRed += 4 * (Plan.HalfWidth - 1);
+            for (; DstRedAt > 0; DstRedAt -= 4, SrcRed -= 4)
+                R[DstRedAt] = SrcRed >= 0 ? R[SrcRed] : 0;
+        }
+    }
+}

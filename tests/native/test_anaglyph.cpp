@@ -1,0 +1,348 @@
+// Anaglyph composition: geometry, the edge cases of the pixel step, and every implementation
+// against the byte loop over many geometries. Each row is its own allocation, with the bytes in
+// front of an unaligned row poisoned, so that AddressSanitizer flags any read outside a row.
+#include "Anaglyph.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TEST_ASAN 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) && !defined(TEST_ASAN)
+#define TEST_ASAN 1
+#endif
+#if defined(TEST_ASAN)
+#include <sanitizer/asan_interface.h>
+#define POISON(p, n) ASAN_POISON_MEMORY_REGION(p, n)
+#define UNPOISON(p, n) ASAN_UNPOISON_MEMORY_REGION(p, n)
+#else
+#define POISON(p, n) ((void)(p), (void)(n))
+#define UNPOISON(p, n) ((void)(p), (void)(n))
+#endif
+
+namespace {
+
+struct Pixel {
+    uint8_t B, G, R, X;
+    bool operator==(const Pixel&) const = default;
+};
+
+// W x H frame, every row a separate allocation starting Skew bytes into it (the skew poisoned).
+class TestFrame {
+public:
+    TestFrame(int32_t W, int32_t H, std::mt19937& Rng) : FW(W)
+    {
+        for (int32_t I = 0; I < H; ++I) {
+            const size_t Skew = Rng() % 16;
+            Buffers.push_back(std::make_unique<uint8_t[]>(Skew + 4 * size_t(W)));
+            Skews.push_back(Skew);
+            uint8_t* Row = Buffers.back().get() + Skew;
+            for (int32_t K = 0; K < 4 * W; ++K)
+                Row[K] = uint8_t(Rng());
+            POISON(Buffers.back().get(), Skew);
+            Rows.push_back(Row);
+        }
+    }
+    TestFrame(const TestFrame&) = delete;
+    ~TestFrame()
+    {
+        for (size_t I = 0; I < Buffers.size(); ++I)
+            UNPOISON(Buffers[I].get(), Skews[I]);
+    }
+
+    // The same pixels in a frame of new allocations.
+    std::unique_ptr<TestFrame> Clone(std::mt19937& Rng) const
+    {
+        auto C = std::make_unique<TestFrame>(FW, Height(), Rng);
+        for (int32_t I = 0; I < Height(); ++I)
+            std::memcpy(C->Rows[I], Rows[I], 4 * size_t(FW));
+        return C;
+    }
+
+    int32_t Height() const { return int32_t(Rows.size()); }
+    Pixel At(int32_t Row, int32_t X) const
+    {
+        const uint8_t* P = Rows[Row] + 4 * X;
+        return {P[0], P[1], P[2], P[3]};
+    }
+    void Set(int32_t Row, int32_t X, Pixel V) { std::memcpy(Rows[Row] + 4 * X, &V, 4); }
+    std::vector<uint8_t> Bytes() const
+    {
+        std::vector<uint8_t> All;
+        for (uint8_t* Row : Rows)
+            All.insert(All.end(), Row, Row + 4 * size_t(FW));
+        return All;
+    }
+
+    int32_t FW;
+    std::vector<uint8_t*> Rows;
+
+private:
+    std::vector<std::unique_ptr<uint8_t[]>> Buffers;
+    std::vector<size_t> Skews;
+};
+
+// What the step must give, pixel by pixel, stated independently of any implementation.
+std::vector<uint8_t> Expected(const TestFrame& Captured, int32_t N)
+{
+    const int32_t W = Captured.FW, H = W / 2;
+    std::vector<uint8_t> Out;
+    for (int32_t Row = 0; Row < Captured.Height(); ++Row)
+        for (int32_t J = 0; J < W; ++J) {
+            Pixel P = Captured.At(Row, J);
+            if (J < H) {
+                const Pixel Bg = Captured.At(Row, H - 1 + J);
+                const int64_t RedFrom = int64_t(J) + N;
+                P.B = Bg.B;
+                P.G = Bg.G;
+                P.R = RedFrom >= 0 && RedFrom < W ? Captured.At(Row, int32_t(RedFrom)).R : 0;
+            }
+            Out.insert(Out.end(), {P.B, P.G, P.R, P.X});
+        }
+    return Out;
+}
+
+// Every way to run the step: the byte loop, each available implementation, the dispatcher.
+struct Runner {
+    std::string Name;
+    std::function<void(TestFrame&, int32_t N)> Run;
+};
+
+std::vector<Runner> AllRunners()
+{
+    std::vector<Runner> All;
+    All.push_back({"reference", [](TestFrame& F, int32_t N) {
+                       const TAnaglyphGeometry G = ComputeGeometry(F.FW, N);
+                       ComposeAnaglyphReference(F.Rows.data(), F.Height(), G.HalfWidth,
+                                                G.RightStart, G.RedShift, F.FW, N);
+                   }});
+    for (TComposeImpl Impl : {ciScalar, ciSse2, ciAvx2})
+        if (ComposeImplAvailable(Impl))
+            All.push_back({ComposeImplName(Impl), [Impl](TestFrame& F, int32_t N) {
+                               const TAnaglyphGeometry G = ComputeGeometry(F.FW, N);
+                               ASSERT_TRUE(ComposeAnaglyphWith(Impl, F.Rows.data(), F.Height(),
+                                                               G.HalfWidth, G.RightStart,
+                                                               G.RedShift, F.FW, N));
+                           }});
+    All.push_back({"dispatched", [](TestFrame& F, int32_t N) {
+                       const TAnaglyphGeometry G = ComputeGeometry(F.FW, N);
+                       ComposeAnaglyph(F.Rows.data(), F.Height(), G.HalfWidth, G.RightStart,
+                                       G.RedShift, F.FW, N);
+                   }});
+    return All;
+}
+
+// Runs every runner on its own copy of Captured; each must give Expected().
+void CheckAll(const TestFrame& Captured, int32_t N, std::mt19937& Rng)
+{
+    const std::vector<uint8_t> Want = Expected(Captured, N);
+    for (const Runner& R : AllRunners()) {
+        auto F = Captured.Clone(Rng);
+        R.Run(*F, N);
+        ASSERT_EQ(F->Bytes(), Want) << R.Name << " W=" << Captured.FW
+                                    << " H=" << Captured.Height() << " N=" << N;
+    }
+}
+
+TEST(AnaglyphGeometry, HalfWidthRightStartRedShift)
+{
+    struct Case {
+        int32_t W, N, HalfWidth, RightStart, RedShift;
+    };
+    const Case Cases[] = {
+        {8, 1, 4, 12, 4},      // the worked example
+        {9, 30, 4, 12, 120},   // odd width rounds down
+        {641, 30, 320, 1276, 120},
+        {0, 0, 0, -4, 0},
+        {1, -1, 0, -4, -4},
+        {-3, 0, -1, -8, 0},    // toward zero, not down
+        {INT32_MAX, INT32_MAX, 1073741823, -8, -4},  // both products wrap
+        {2, INT32_MIN, 1, 0, 0},
+        {2, 1 << 29, 1, 0, INT32_MIN},
+        {2, -(1 << 29), 1, 0, INT32_MIN},
+    };
+    for (const Case& C : Cases) {
+        const TAnaglyphGeometry G = ComputeGeometry(C.W, C.N);
+        EXPECT_EQ(G.HalfWidth, C.HalfWidth) << C.W << "," << C.N;
+        EXPECT_EQ(G.RightStart, C.RightStart) << C.W << "," << C.N;
+        EXPECT_EQ(G.RedShift, C.RedShift) << C.W << "," << C.N;
+    }
+}
+
+TEST(AnaglyphImplementations, DetectionAndDispatch)
+{
+    EXPECT_TRUE(ComposeImplAvailable(ciScalar));
+#if defined(__x86_64__) || defined(_M_X64)
+    EXPECT_TRUE(ComposeImplAvailable(ciSse2));
+#endif
+#if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)
+    // The compiler's own detection, independent of the cpuid/xgetbv code under test.
+    EXPECT_EQ(ComposeImplAvailable(ciAvx2), bool(__builtin_cpu_supports("avx2")));
+#endif
+    const TComposeImpl Best = ComposeImplAvailable(ciAvx2)   ? ciAvx2
+                              : ComposeImplAvailable(ciSse2) ? ciSse2
+                                                             : ciScalar;
+    EXPECT_EQ(ComposeImplInUse(), Best);
+}
+
+// The worked example W = 8, N = 1, with the sources spelled out pixel by pixel.
+TEST(AnaglyphCompose, WorkedExample)
+{
+    std::mt19937 Rng(1);
+    for (const Runner& R : AllRunners()) {
+        TestFrame F(8, 1, Rng);
+        for (int32_t X = 0; X < 8; ++X)
+            F.Set(0, X, {uint8_t(10 + X), uint8_t(20 + X), uint8_t(30 + X), uint8_t(40 + X)});
+        R.Run(F, 1);
+        const Pixel Want[8] = {{13, 23, 31, 40}, {14, 24, 32, 41}, {15, 25, 33, 42},
+                               {16, 26, 34, 43}, {14, 24, 34, 44}, {15, 25, 35, 45},
+                               {16, 26, 36, 46}, {17, 27, 37, 47}};
+        for (int32_t X = 0; X < 8; ++X)
+            EXPECT_EQ(F.At(0, X), Want[X]) << R.Name << " pixel " << X;
+    }
+}
+
+// Odd and even widths, offsets 0, inside the half, at the row's edge, past it, and negative.
+TEST(AnaglyphCompose, EdgeCasesOfWidthAndOffset)
+{
+    std::mt19937 Rng(2);
+    struct Case {
+        int32_t W, N;
+    };
+    const Case Cases[] = {
+        {9, 0}, {9, 3}, {9, 4}, {9, 5},   // W = 9: HalfWidth 4, N = W - HalfWidth = 5
+        {9, 6}, {9, -1}, {9, -4}, {9, -5},
+        {10, 0}, {10, 5}, {10, 6}, {10, -9},
+        {2, 0}, {2, 1}, {2, 2}, {2, -1},  // HalfWidth 1: blue/green copied onto themselves
+        {3, 1}, {3, 2},
+    };
+    for (const Case& C : Cases) {
+        TestFrame F(C.W, 3, Rng);
+        CheckAll(F, C.N, Rng);
+    }
+
+    // Spelled out for W = 9: blue/green never come from pixels 7 and 8; with N = 5 the last
+    // destination takes red from pixel 8; with N = 6 it gets none.
+    TestFrame F(9, 1, Rng);
+    for (int32_t X = 0; X < 9; ++X)
+        F.Set(0, X, {uint8_t(X), uint8_t(X), uint8_t(100 + X), 7});
+    for (int32_t N : {0, 5, 6, -2}) {
+        auto G = F.Clone(Rng);
+        AllRunners().back().Run(*G, N);
+        for (int32_t J = 0; J < 4; ++J) {
+            EXPECT_EQ(G->At(0, J).B, 3 + J);
+            const int32_t From = J + N;
+            EXPECT_EQ(G->At(0, J).R, From >= 0 && From < 9 ? 100 + From : 0) << N << " " << J;
+            EXPECT_EQ(G->At(0, J).X, 7);
+        }
+        for (int32_t J = 4; J < 9; ++J)
+            EXPECT_EQ(G->At(0, J), F.At(0, J));
+    }
+}
+
+// A negative offset takes red as captured, never from a pixel rewritten earlier in the pass.
+TEST(AnaglyphCompose, NegativeOffsetReadsCapturedRed)
+{
+    std::mt19937 Rng(3);
+    for (const Runner& R : AllRunners()) {
+        TestFrame F(64, 1, Rng);
+        for (int32_t X = 0; X < 64; ++X)
+            F.Set(0, X, {uint8_t(200 + X % 50), 0, uint8_t(X), 0});
+        R.Run(F, -3);
+        for (int32_t J = 0; J < 32; ++J)
+            EXPECT_EQ(F.At(0, J).R, J < 3 ? 0 : J - 3) << R.Name << " pixel " << J;
+    }
+}
+
+// Widths 0 and 1 and height 0 read and write nothing: the rows are poisoned whole (under ASan)
+// and the row table may even be null.
+TEST(AnaglyphCompose, NothingToDo)
+{
+    std::mt19937 Rng(4);
+    for (int32_t W : {0, 1})
+        for (const Runner& R : AllRunners()) {
+            TestFrame F(W, 2, Rng);
+            const std::vector<uint8_t> Before = F.Bytes();
+            for (uint8_t* Row : F.Rows)
+                POISON(Row, 4 * size_t(W));
+            R.Run(F, 0);
+            for (uint8_t* Row : F.Rows)
+                UNPOISON(Row, 4 * size_t(W));
+            EXPECT_EQ(F.Bytes(), Before) << R.Name << " W=" << W;
+        }
+    const TAnaglyphGeometry G = ComputeGeometry(8, 1);
+    ComposeAnaglyph(nullptr, 0, G.HalfWidth, G.RightStart, G.RedShift, 8, 1);
+    ComposeAnaglyphReference(nullptr, 0, G.HalfWidth, G.RightStart, G.RedShift, 8, 1);
+    for (TComposeImpl Impl : {ciScalar, ciSse2, ciAvx2})
+        ComposeAnaglyphWith(Impl, nullptr, 0, G.HalfWidth, G.RightStart, G.RedShift, 8, 1);
+}
+
+// Geometry that does not belong to the width and offset passed with it is not trusted.
+TEST(AnaglyphCompose, MismatchedGeometryDoesNothing)
+{
+    std::mt19937 Rng(5);
+    TestFrame F(16, 2, Rng);
+    const std::vector<uint8_t> Before = F.Bytes();
+    const TAnaglyphGeometry G = ComputeGeometry(16, 2);
+    ComposeAnaglyph(F.Rows.data(), 2, G.HalfWidth + 1, G.RightStart + 4, G.RedShift, 16, 2);
+    ComposeAnaglyph(F.Rows.data(), 2, G.HalfWidth, G.RightStart, G.RedShift + 4, 16, 2);
+    ComposeAnaglyph(F.Rows.data(), 2, G.HalfWidth, G.RightStart, G.RedShift, 14, 2);
+    ComposeAnaglyphReference(F.Rows.data(), 2, G.HalfWidth, G.RightStart, G.RedShift, 16, 3);
+    EXPECT_EQ(F.Bytes(), Before);
+}
+
+// Taller than the old fixed table of 2048 rows: every row is composed.
+TEST(AnaglyphCompose, TallFrame)
+{
+    std::mt19937 Rng(6);
+    TestFrame F(6, 3000, Rng);
+    CheckAll(F, 1, Rng);
+}
+
+// Every width up to 70 (all tail lengths of the 8- and 16-pixel blocks, each on both sides of the
+// red range) with every offset from -W - 5 to W + 5.
+TEST(AnaglyphCompose, AllSmallWidthsAndOffsets)
+{
+    std::mt19937 Rng(7);
+    for (int32_t W = 0; W <= 70; ++W)
+        for (int32_t N = -W - 5; N <= W + 5; ++N) {
+            TestFrame F(W, 2, Rng);
+            CheckAll(F, N, Rng);
+            if (HasFatalFailure())
+                return;
+        }
+}
+
+// Random geometries up to 300 pixels wide and 5 rows high, with offsets around the row and at
+// the 32-bit extremes, where N * 4 wraps around.
+TEST(AnaglyphCompose, RandomGeometries)
+{
+    std::mt19937 Rng(8);
+    const int32_t Extremes[] = {INT32_MIN, INT32_MIN + 1, INT32_MAX, INT32_MAX - 1,
+                                1 << 29, -(1 << 29), (1 << 30) + 3, -(1 << 30) - 3};
+    for (int Iteration = 0; Iteration < 3000; ++Iteration) {
+        const int32_t W = int32_t(Rng() % 301), H = int32_t(Rng() % 6);
+        int32_t N;
+        if (Rng() % 8 == 0)
+            N = Extremes[Rng() % std::size(Extremes)];
+        else
+            N = int32_t(Rng() % uint32_t(2 * W + 11)) - W - 5;
+        TestFrame F(W, H, Rng);
+        CheckAll(F, N, Rng);
+        if (HasFatalFailure())
+            return;
+    }
+}
+
+}  // namespace
