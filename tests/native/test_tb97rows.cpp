@@ -136,6 +136,11 @@ TEST(TB97Arrange, WorkedExampleFitsRowAndCommitsOnlyWhenAsked)
     EXPECT_EQ(a.DockSize, (TGeomSize{200, 52}));
     EXPECT_EQ(StateOf(a, 1).DockPos, 150);
     EXPECT_EQ(StateOf(a, 2).DockRow, 1);
+    // Placed row by row, in list order within a row.
+    ASSERT_EQ(a.Placements.size(), 3u);
+    EXPECT_EQ(a.Placements[0].Index, 0u);
+    EXPECT_EQ(a.Placements[1].Index, 1u);
+    EXPECT_EQ(a.Placements[2].Index, 2u);
 
     in.CommitPositions = true;
     a = ArrangeDock(in);
@@ -295,6 +300,11 @@ TEST(TB97Arrange, FullSizeTakesItsOwnRowAndTheClientLength)
     EXPECT_EQ(StateOf(a, 1).DockRow, 1);
     EXPECT_EQ(BoundsOf(a, 1), (TGeomBounds{22, 0, 22, 249}));
     EXPECT_EQ(a.DockSize, (TGeomSize{44, 250}));
+
+    // Alone on its row, a full-size member moves nobody.
+    a = ArrangeDock(Dock(dpTop, 300, 10, {Bar(0, 0, 40, 20, 18, true, true), Bar(1, 0, 40, 20, 18)}));
+    EXPECT_EQ(StateOf(a, 1).DockRow, 1);
+    EXPECT_EQ(a.DockSize.Height, 44);
 }
 
 TEST(TB97Arrange, LimitToOneRowStillSeparatesFullSize)
