@@ -102,6 +102,7 @@ struct TScalarOps {
         PixelBlend(Dst, Bg, Red);
     }
     static void NoRed(uint8_t* Dst, const uint8_t* Bg) { PixelNoRed(Dst, Bg); }
+    static void Prefetch(const uint8_t*) {}
 };
 
 }  // namespace

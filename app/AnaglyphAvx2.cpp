@@ -20,17 +20,22 @@ struct TAvx2Ops {
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(P), V);
     }
 
-    // Blue and green of Bg, red of Red (or none), fourth byte of Dst.
+    static void Prefetch(const uint8_t* P)
+    {
+        _mm_prefetch(reinterpret_cast<const char*>(P), _MM_HINT_T0);
+    }
+
+    // Blue and green of Bg (the low 16-bit word of each pixel), red of Red (or none), fourth
+    // byte of Dst: one word blend and one byte blend rather than masks and ors.
     static __m256i Mix(__m256i Bg, __m256i Red, __m256i Dst)
     {
-        const __m256i RedMask = _mm256_set1_epi32(0x00FF0000);
-        return _mm256_or_si256(Mix(Bg, Dst), _mm256_and_si256(Red, RedMask));
+        const __m256i RedBytes = _mm256_set1_epi32(0x00FF0000);
+        return _mm256_blendv_epi8(_mm256_blend_epi16(Dst, Bg, 0x55), Red, RedBytes);
     }
     static __m256i Mix(__m256i Bg, __m256i Dst)
     {
-        const __m256i BgMask = _mm256_set1_epi32(0x0000FFFF);
-        const __m256i KeepMask = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
-        return _mm256_or_si256(_mm256_and_si256(Bg, BgMask), _mm256_and_si256(Dst, KeepMask));
+        const __m256i AllButRed = _mm256_set1_epi32(static_cast<int>(0xFF00FFFFu));
+        return _mm256_and_si256(_mm256_blend_epi16(Dst, Bg, 0x55), AllButRed);
     }
 
     static void Blend(uint8_t* Dst, const uint8_t* Bg, const uint8_t* Red)

@@ -42,25 +42,40 @@ inline void PixelNoRed(uint8_t* Dst, const uint8_t* Bg)
 }
 
 // Ops gives blocks of Ops::Pixels pixels: Blend(Dst, Bg, Red) and NoRed(Dst, Bg), each reading all
-// its sources before it stores. Blocks that do not fill a range are finished pixel by pixel.
+// its sources before it stores, and Prefetch(P). Blocks that do not fill a range are finished
+// pixel by pixel.
+//
+// Each block also asks for the same two places of the next row (NextR, NextBg): rows are short
+// streams (a few kilobytes each for left and right half), and the hardware prefetchers would
+// otherwise start cold on every row of a frame that does not fit the cache.
 template <class Ops>
-void BlendForward(uint8_t* R, const uint8_t* Bg, std::ptrdiff_t N, std::ptrdiff_t Lo,
-                  std::ptrdiff_t Hi)
+void PrefetchBlock(const uint8_t* NextR, const uint8_t* NextBg, std::ptrdiff_t J)
+{
+    Ops::Prefetch(NextR + 4 * J);
+    Ops::Prefetch(NextBg + 4 * J);
+}
+
+template <class Ops>
+void BlendForward(uint8_t* R, const uint8_t* Bg, const uint8_t* NextR, const uint8_t* NextBg,
+                  std::ptrdiff_t N, std::ptrdiff_t Lo, std::ptrdiff_t Hi)
 {
     std::ptrdiff_t J = Lo;
-    for (; Hi - J >= Ops::Pixels; J += Ops::Pixels)
+    for (; Hi - J >= Ops::Pixels; J += Ops::Pixels) {
+        PrefetchBlock<Ops>(NextR, NextBg, J);
         Ops::Blend(R + 4 * J, Bg + 4 * J, R + 4 * (J + N));
+    }
     for (; J < Hi; ++J)
         PixelBlend(R + 4 * J, Bg + 4 * J, R + 4 * (J + N));
 }
 
 template <class Ops>
-void BlendBackward(uint8_t* R, const uint8_t* Bg, std::ptrdiff_t N, std::ptrdiff_t Lo,
-                   std::ptrdiff_t Hi)
+void BlendBackward(uint8_t* R, const uint8_t* Bg, const uint8_t* NextR, const uint8_t* NextBg,
+                   std::ptrdiff_t N, std::ptrdiff_t Lo, std::ptrdiff_t Hi)
 {
     std::ptrdiff_t J = Hi;
     while (J - Lo >= Ops::Pixels) {
         J -= Ops::Pixels;
+        PrefetchBlock<Ops>(NextR, NextBg, J);
         Ops::Blend(R + 4 * J, Bg + 4 * J, R + 4 * (J + N));
     }
     while (J > Lo) {
@@ -70,11 +85,14 @@ void BlendBackward(uint8_t* R, const uint8_t* Bg, std::ptrdiff_t N, std::ptrdiff
 }
 
 template <class Ops>
-void NoRedRange(uint8_t* R, const uint8_t* Bg, std::ptrdiff_t Lo, std::ptrdiff_t Hi)
+void NoRedRange(uint8_t* R, const uint8_t* Bg, const uint8_t* NextR, const uint8_t* NextBg,
+                std::ptrdiff_t Lo, std::ptrdiff_t Hi)
 {
     std::ptrdiff_t J = Lo;
-    for (; Hi - J >= Ops::Pixels; J += Ops::Pixels)
+    for (; Hi - J >= Ops::Pixels; J += Ops::Pixels) {
+        PrefetchBlock<Ops>(NextR, NextBg, J);
         Ops::NoRed(R + 4 * J, Bg + 4 * J);
+    }
     for (; J < Hi; ++J)
         PixelNoRed(R + 4 * J, Bg + 4 * J);
 }
@@ -84,17 +102,18 @@ void NoRedRange(uint8_t* R, const uint8_t* Bg, std::ptrdiff_t Lo, std::ptrdiff_t
 // to right reads everything as captured. For N < 0 red comes from the left: walk right to left,
 // which rewrites pixel HalfWidth - 1 before pixel 0 is done, so keep that pixel aside first.
 template <class Ops>
-void ComposeRow(uint8_t* R, const TComposeRowPlan& P)
+void ComposeRow(uint8_t* R, const uint8_t* NextR, const TComposeRowPlan& P)
 {
     const std::ptrdiff_t H = P.HalfWidth;
     const uint8_t* Bg = R + 4 * (H - 1);  // blue/green source of pixel j at Bg + 4 * j
+    const uint8_t* NextBg = NextR + 4 * (H - 1);
     if (P.Offset >= 0) {                  // RedFirst is 0 here
-        BlendForward<Ops>(R, Bg, P.Offset, 0, P.RedEnd);
-        NoRedRange<Ops>(R, Bg, P.RedEnd, H);
+        BlendForward<Ops>(R, Bg, NextR, NextBg, P.Offset, 0, P.RedEnd);
+        NoRedRange<Ops>(R, Bg, NextR, NextBg, P.RedEnd, H);
     } else {  // RedFirst >= 1 and RedEnd == H here
         uint8_t Kept[4] = {Bg[0], Bg[1], Bg[2], Bg[3]};
-        BlendBackward<Ops>(R, Bg, P.Offset, P.RedFirst, H);
-        NoRedRange<Ops>(R, Bg, 1, P.RedFirst);
+        BlendBackward<Ops>(R, Bg, NextR, NextBg, P.Offset, P.RedFirst, H);
+        NoRedRange<Ops>(R, Bg, NextR, NextBg, 1, P.RedFirst);
         PixelNoRed(R, Kept);
     }
 }
@@ -103,7 +122,7 @@ template <class Ops>
 void ComposeRows(uint8_t* const* Rows, int32_t FrameHeight, const TComposeRowPlan& Plan)
 {
     for (int32_t I = 0; I < FrameHeight; ++I)
-        ComposeRow<Ops>(Rows[I], Plan);
+        ComposeRow<Ops>(Rows[I], Rows[I + 1 < FrameHeight ? I + 1 : I], Plan);
 }
 
 }  // namespace

@@ -20,6 +20,11 @@ struct TSse2Ops {
         _mm_storeu_si128(reinterpret_cast<__m128i*>(P), V);
     }
 
+    static void Prefetch(const uint8_t* P)
+    {
+        _mm_prefetch(reinterpret_cast<const char*>(P), _MM_HINT_T0);
+    }
+
     // Blue and green of Bg, red of Red (or none), fourth byte of Dst.
     static __m128i Mix(__m128i Bg, __m128i Red, __m128i Dst)
     {
