@@ -1,5 +1,15 @@
 #include "TB97Geometry.h"
 
+TGeomBounds BoundsOfRect(TGeomRect r)
+{
+    return {r.Left, r.Top, ClampToInt32(r.Width()), ClampToInt32(r.Height())};
+}
+
+TGeomRect RectOfBounds(TGeomBounds b)
+{
+    return {b.Left, b.Top, ClampToInt32(int64_t{b.Left} + b.Width), ClampToInt32(int64_t{b.Top} + b.Height)};
+}
+
 TDockType DockTypeOfPosition(TDockPosition position)
 {
     return position == dpLeft || position == dpRight ? dtLeftRight : dtTopBottom;

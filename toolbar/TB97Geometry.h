@@ -49,6 +49,10 @@ struct TGeomBounds {
     constexpr bool operator==(const TGeomBounds&) const = default;
 };
 
+// Conversions between the two ways of giving a rectangle (clamped, see below).
+TGeomBounds BoundsOfRect(TGeomRect r);
+TGeomRect RectOfBounds(TGeomBounds b);
+
 // Sums and differences of 32-bit coordinates are taken in 64 bits and clamped back, so
 // that absurd stored values give an extreme but defined result instead of wrapping.
 constexpr int32_t ClampToInt32(int64_t v)

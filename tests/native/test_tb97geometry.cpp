@@ -195,6 +195,10 @@ TEST(TB97Screen, MoveOnScreenOverAWorkArea)
     EXPECT_EQ(MoveOnScreenRect({750, 10, 850, 60}, work, true), std::nullopt);
     EXPECT_EQ(MoveOnScreenRect({750, 10, 850, 60}, work, false), (TGeomRect{700, 10, 800, 60}));
     EXPECT_EQ(MoveOnScreenRect({-20, 590, 80, 640}, work, false), (TGeomRect{0, 550, 100, 600}));
+    // The SetBounds arguments for that, and back.
+    EXPECT_EQ(BoundsOfRect({700, 10, 800, 60}), (TGeomBounds{700, 10, 100, 50}));
+    EXPECT_EQ(RectOfBounds({700, 10, 100, 50}), (TGeomRect{700, 10, 800, 60}));
+    EXPECT_EQ(BoundsOfRect({INT32_MIN, 0, INT32_MAX, 1}).Width, INT32_MAX);
     // Already inside: bounds set all the same, unchanged.
     EXPECT_EQ(MoveOnScreenRect({10, 10, 50, 50}, work, false), (TGeomRect{10, 10, 50, 50}));
     // Larger than the work area: ends on its left and top edges.
