@@ -1,0 +1,48 @@
+// Initialisation files through the platform's private-profile functions (W forms).
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "Classes.h"
+
+// A value or section that cannot be written.
+class EIniFileException : public Exception {
+public:
+    explicit EIniFileException(std::wstring message) : Exception(std::move(message)) {}
+};
+
+// A plain file name (no path) is resolved by the platform, normally to the Windows directory.
+class TIniFile : public TObject {
+public:
+    explicit TIniFile(std::wstring fileName) : FFileName(std::move(fileName)) {}
+
+    const std::wstring& FileName() const { return FFileName; }
+
+    // Texts longer than 2047 characters are read cut to 2047.
+    std::wstring ReadString(const std::wstring& section, const std::wstring& ident, const std::wstring& def) const;
+    void WriteString(const std::wstring& section, const std::wstring& ident, const std::wstring& value);
+    // Decimal, or hexadecimal after "0x"/"0X" (or "$"); text that does not convert gives def.
+    int32_t ReadInteger(const std::wstring& section, const std::wstring& ident, int32_t def) const;
+    void WriteInteger(const std::wstring& section, const std::wstring& ident, int32_t value);
+    // Any integer other than 0 is true; written as "1" or "0".
+    bool ReadBool(const std::wstring& section, const std::wstring& ident, bool def) const;
+    void WriteBool(const std::wstring& section, const std::wstring& ident, bool value);
+
+    std::vector<std::wstring> ReadSection(const std::wstring& section) const;  // idents, in file order
+    std::vector<std::wstring> ReadSections() const;
+    bool SectionExists(const std::wstring& section) const;
+    bool ValueExists(const std::wstring& section, const std::wstring& ident) const;
+    void EraseSection(const std::wstring& section);
+    void DeleteKey(const std::wstring& section, const std::wstring& ident);
+    // Flushes the platform's cache of the file to disk.
+    void UpdateFile();
+
+private:
+    void Write(const wchar_t* section, const wchar_t* ident, const wchar_t* value);
+    std::vector<std::wstring> ReadList(const wchar_t* section) const;
+
+    std::wstring FFileName;
+};
