@@ -236,10 +236,20 @@ TEST(Harness, JapaneseFaceHasRealGlyphs)
     HGDIOBJ old = SelectObject(mem, font);
     WORD glyphs[6];
     DWORD got = GetGlyphIndicesW(mem, JapaneseText, 6, glyphs, GGI_MARK_NONEXISTING_GLYPHS);
+    // The prefix maps the face to IPA P Gothic; without the mapping Wine falls
+    // back to whatever fontconfig offers, or to boxes.
+    std::wstring fullName;
+    if (UINT size = GetOutlineTextMetricsW(mem, 0, nullptr)) {
+        std::vector<char> buffer(size);
+        auto* otm = reinterpret_cast<OUTLINETEXTMETRICW*>(buffer.data());
+        if (GetOutlineTextMetricsW(mem, size, otm))
+            fullName = reinterpret_cast<const wchar_t*>(buffer.data() + reinterpret_cast<size_t>(otm->otmpFullName));
+    }
     SelectObject(mem, old);
     DeleteObject(font);
     DeleteDC(mem);
     ReleaseDC(nullptr, screen);
+    EXPECT_EQ(fullName.rfind(L"IPAPGothic", 0), 0u) << "the face is not mapped to IPA P Gothic";
     ASSERT_EQ(got, 6u);
     for (WORD g : glyphs)
         EXPECT_NE(g, 0xFFFF);
