@@ -218,7 +218,9 @@ const TClassInfo& TFont::StaticClassInfo()
     static const TClassInfo info =
         TClassBuilder<TFont>(L"TFont", &TGraphicsObject::StaticClassInfo())
             .Integer(L"Charset", &TFont::Charset, &TFont::SetCharset, int32_t{DEFAULT_CHARSET})
+            .Idents(IdentToCharset, CharsetToIdent)
             .Integer(L"Color", &TFont::Color, &TFont::SetColor, clWindowText)
+            .Idents(IdentToColor, ColorToIdent)
             .Integer(L"Height", &TFont::Height, &TFont::SetHeight, DefaultHeight)
             .String(L"Name", &TFont::Name, &TFont::SetName)
             .StoredIf([](const TFont& f) { return f.FName != DefaultName; })
@@ -345,6 +347,7 @@ const TClassInfo& TPen::StaticClassInfo()
     static const TClassInfo info =
         TClassBuilder<TPen>(L"TPen", &TGraphicsObject::StaticClassInfo())
             .Integer(L"Color", &TPen::Color, &TPen::SetColor, clBlack)
+            .Idents(IdentToColor, ColorToIdent)
             .Enum(L"Mode", &TPen::Mode, &TPen::SetMode,
                   {L"pmBlack", L"pmWhite", L"pmNop", L"pmNot", L"pmCopy", L"pmNotCopy", L"pmMergePenNot",
                    L"pmMaskPenNot", L"pmMergeNotPen", L"pmMaskNotPen", L"pmMerge", L"pmNotMerge", L"pmMask",
@@ -450,6 +453,7 @@ const TClassInfo& TBrush::StaticClassInfo()
     static const TClassInfo info =
         TClassBuilder<TBrush>(L"TBrush", &TGraphicsObject::StaticClassInfo())
             .Integer(L"Color", &TBrush::Color, &TBrush::SetColor, clWhite)
+            .Idents(IdentToColor, ColorToIdent)
             .Enum(L"Style", &TBrush::Style, &TBrush::SetStyle,
                   {L"bsSolid", L"bsClear", L"bsHorizontal", L"bsVertical", L"bsFDiagonal", L"bsBDiagonal",
                    L"bsCross", L"bsDiagCross"},

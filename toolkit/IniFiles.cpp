@@ -19,8 +19,25 @@ std::wstring TIniFile::ReadString(const std::wstring& section, const std::wstrin
     return std::wstring(buffer, n);
 }
 
+// The private-profile functions write a new file in the ANSI code page unless it starts with
+// a UTF-16 byte-order mark; a new file gets one, so any text survives the round trip.
+void TIniFile::CreateUnicodeFile()
+{
+    if (GetFileAttributesW(FFileName.c_str()) != INVALID_FILE_ATTRIBUTES)
+        return;
+    HANDLE file = CreateFileW(FFileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;  // the write that follows reports it
+    const unsigned char bom[2] = {0xFF, 0xFE};
+    DWORD written = 0;
+    WriteFile(file, bom, sizeof(bom), &written, nullptr);
+    CloseHandle(file);
+}
+
 void TIniFile::Write(const wchar_t* section, const wchar_t* ident, const wchar_t* value)
 {
+    if (value)
+        CreateUnicodeFile();
     if (!WritePrivateProfileStringW(section, ident, value, FFileName.c_str()))
         throw EIniFileException(L"Unable to write to " + FFileName);
 }

@@ -15,6 +15,7 @@ public:
 };
 
 // A plain file name (no path) is resolved by the platform, normally to the Windows directory.
+// A file created by a write is UTF-16 (it starts with a byte-order mark), so any text fits.
 class TIniFile : public TObject {
 public:
     explicit TIniFile(std::wstring fileName) : FFileName(std::move(fileName)) {}
@@ -41,6 +42,7 @@ public:
     void UpdateFile();
 
 private:
+    void CreateUnicodeFile();
     void Write(const wchar_t* section, const wchar_t* ident, const wchar_t* value);
     std::vector<std::wstring> ReadList(const wchar_t* section) const;
 
