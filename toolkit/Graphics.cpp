@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "GdiCount.h"
+#include "LayoutText.h"
 
 // ---- colours --------------------------------------------------------------------------------
 
@@ -1009,7 +1010,7 @@ std::vector<RGBQUAD> ColorTable(int bitsPerPixel, HPALETTE palette)
                 for (int b = 0; b < 6; ++b)
                     table[i++] = rgb(r * 51, g * 51, b * 51);
         for (int k = 0; i < count; ++i, ++k) {
-            const int v = (k + 1) * 255 / 41;
+            const int v = (k + 1) * 255 / 40;  // ends at white, the last entry
             table[i] = rgb(v, v, v);
         }
     }
@@ -1070,7 +1071,9 @@ TBitmap::TImage TBitmap::MakeImage(int width, int height, TPixelFormat format) c
 void TBitmap::CopyPicture(HBITMAP target, int width, int height) const
 {
     TMemoryDC dst(nullptr, target);
-    PatBlt(dst.DC(), 0, 0, width, height, WHITENESS);
+    // A brush, not WHITENESS: with a colour table, "all bits set" need not be white.
+    const RECT all{0, 0, width, height};
+    ::FillRect(dst.DC(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     if (!FHandle)
         return;
     TMemoryDC src(nullptr, FHandle);
@@ -1198,4 +1201,188 @@ void TBitmap::Assign(const TPersistent& source)
     if (FCanvas)
         FCanvas->Attach();
     Changed();
+}
+
+// ---- BMP files ------------------------------------------------------------------------------
+
+namespace {
+
+template <class T>
+void Put(std::vector<uint8_t>& out, const T& value)
+{
+    const auto* p = reinterpret_cast<const uint8_t*>(&value);
+    out.insert(out.end(), p, p + sizeof(T));
+}
+
+TPixelFormat FormatOfBits(int bits, DWORD compression, const DWORD* masks)
+{
+    switch (bits) {
+    case 1: return pf1bit;
+    case 4: return pf4bit;
+    case 8: return pf8bit;
+    case 24: return pf24bit;
+    case 16:
+        if (compression == BI_RGB || (masks[0] == 0x7C00 && masks[1] == 0x03E0 && masks[2] == 0x001F))
+            return pf15bit;
+        if (masks[0] == 0xF800 && masks[1] == 0x07E0 && masks[2] == 0x001F)
+            return pf16bit;
+        break;
+    case 32:
+        if (compression == BI_RGB || (masks[0] == 0xFF0000 && masks[1] == 0x00FF00 && masks[2] == 0x0000FF))
+            return pf32bit;
+        break;
+    }
+    throw EInvalidGraphic(L"Unsupported bitmap format (" + std::to_wstring(bits) + L" bits per pixel)");
+}
+
+}  // namespace
+
+std::vector<uint8_t> TBitmap::SaveToBytes()
+{
+    std::vector<uint8_t> out;
+    if (Empty())
+        return out;
+    const bool device = FPixelFormat == pfDevice;
+    const int bpp = device ? 32 : BitsPerPixel(FPixelFormat);
+    const int stride = device ? FWidth * 4 : FStride;
+    std::vector<RGBQUAD> table;
+    if (bpp <= 8) {
+        table.resize(size_t{1} << bpp);
+        // The image can be selected into one DC only: its canvas's, when that exists.
+        if (FCanvas && FCanvas->HandleAllocated()) {
+            GetDIBColorTable(FCanvas->Handle(), 0, static_cast<UINT>(table.size()), table.data());
+        } else {
+            TMemoryDC dc(nullptr, FHandle);
+            GetDIBColorTable(dc.DC(), 0, static_cast<UINT>(table.size()), table.data());
+        }
+    }
+    const DWORD extra = FPixelFormat == pf16bit ? 12 : static_cast<DWORD>(table.size() * sizeof(RGBQUAD));
+    const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + extra;
+    const DWORD imageSize = static_cast<DWORD>(stride) * static_cast<DWORD>(FHeight);
+
+    BITMAPFILEHEADER fh{};
+    fh.bfType = 0x4D42;  // "BM"
+    fh.bfSize = offset + imageSize;
+    fh.bfOffBits = offset;
+    BITMAPINFOHEADER ih{};
+    ih.biSize = sizeof(ih);
+    ih.biWidth = FWidth;
+    ih.biHeight = FHeight;  // files are bottom-up
+    ih.biPlanes = 1;
+    ih.biBitCount = static_cast<WORD>(bpp);
+    ih.biCompression = FPixelFormat == pf16bit ? BI_BITFIELDS : BI_RGB;
+    ih.biSizeImage = imageSize;
+    ih.biClrUsed = static_cast<DWORD>(table.size());
+    out.reserve(fh.bfSize);
+    Put(out, fh);
+    Put(out, ih);
+    if (FPixelFormat == pf16bit) {
+        for (DWORD m : {0xF800u, 0x07E0u, 0x001Fu})
+            Put(out, m);
+    }
+    for (const RGBQUAD& q : table)
+        Put(out, q);
+    if (device) {
+        BITMAPINFO bi{};
+        bi.bmiHeader = ih;
+        const size_t at = out.size();
+        out.resize(at + imageSize);
+        TMemoryDC dc(nullptr, nullptr);
+        if (FCanvas)
+            FCanvas->Detach();
+        GetDIBits(dc.DC(), FHandle, 0, static_cast<UINT>(FHeight), out.data() + at, &bi, DIB_RGB_COLORS);
+        if (FCanvas)
+            FCanvas->Attach();
+    } else {
+        for (int y = FHeight - 1; y >= 0; --y) {
+            const auto* row = static_cast<const uint8_t*>(FBits) + static_cast<ptrdiff_t>(y) * FStride;
+            out.insert(out.end(), row, row + FStride);
+        }
+    }
+    return out;
+}
+
+void TBitmap::LoadFromBytes(const std::vector<uint8_t>& bytes)
+{
+    const std::wstring bad = L"The bitmap data is not a valid BMP picture";
+    if (bytes.size() < sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER))
+        throw EInvalidGraphic(bad);
+    BITMAPFILEHEADER fh;
+    BITMAPINFOHEADER ih;
+    std::memcpy(&fh, bytes.data(), sizeof(fh));
+    std::memcpy(&ih, bytes.data() + sizeof(fh), sizeof(ih));
+    if (fh.bfType != 0x4D42 || ih.biSize < sizeof(BITMAPINFOHEADER) || ih.biWidth <= 0 || ih.biHeight == 0 ||
+        ih.biHeight == INT32_MIN || ih.biPlanes != 1)
+        throw EInvalidGraphic(bad);
+    if (ih.biCompression != BI_RGB && ih.biCompression != BI_BITFIELDS)
+        throw EInvalidGraphic(L"Compressed bitmaps are not supported");
+    const size_t headerEnd = sizeof(fh) + ih.biSize;
+    DWORD masks[3] = {0, 0, 0};
+    size_t tableAt = headerEnd;
+    if (ih.biCompression == BI_BITFIELDS) {
+        // Masks follow a plain info header; larger headers carry them inside.
+        const size_t at = ih.biSize == sizeof(BITMAPINFOHEADER) ? headerEnd : sizeof(fh) + sizeof(BITMAPINFOHEADER);
+        if (bytes.size() < at + 12)
+            throw EInvalidGraphic(bad);
+        std::memcpy(masks, bytes.data() + at, 12);
+        if (ih.biSize == sizeof(BITMAPINFOHEADER))
+            tableAt += 12;
+    }
+    const TPixelFormat format = FormatOfBits(ih.biBitCount, ih.biCompression, masks);
+    const int width = ih.biWidth;
+    const int height = ih.biHeight < 0 ? -ih.biHeight : ih.biHeight;
+    const int64_t stride = (static_cast<int64_t>(width) * ih.biBitCount + 31) / 32 * 4;
+    if (fh.bfOffBits > bytes.size() || stride * height > static_cast<int64_t>(bytes.size() - fh.bfOffBits))
+        throw EInvalidGraphic(bad);
+
+    HPALETTE palette = nullptr;
+    if (ih.biBitCount <= 8) {
+        const size_t count = ih.biClrUsed ? std::min<size_t>(ih.biClrUsed, size_t{1} << ih.biBitCount)
+                                          : size_t{1} << ih.biBitCount;
+        if (tableAt + count * sizeof(RGBQUAD) > bytes.size())
+            throw EInvalidGraphic(bad);
+        std::vector<uint8_t> buffer(sizeof(LOGPALETTE) + count * sizeof(PALETTEENTRY));
+        auto* log = reinterpret_cast<LOGPALETTE*>(buffer.data());
+        log->palVersion = 0x300;
+        log->palNumEntries = static_cast<WORD>(count);
+        for (size_t i = 0; i < count; ++i) {
+            RGBQUAD q;
+            std::memcpy(&q, bytes.data() + tableAt + i * sizeof(RGBQUAD), sizeof(q));
+            log->palPalEntry[i] = PALETTEENTRY{q.rgbRed, q.rgbGreen, q.rgbBlue, 0};
+        }
+        palette = CountedCreatePalette(log);
+    }
+    TBitmap loaded;
+    loaded.FPalette = palette;
+    loaded.SetPixelFormat(format);
+    loaded.SetSize(width, height);
+    const bool bottomUp = ih.biHeight > 0;
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* row = bytes.data() + fh.bfOffBits + static_cast<size_t>(bottomUp ? height - 1 - y : y) * stride;
+        std::memcpy(loaded.ScanLine(y), row, static_cast<size_t>(stride));
+    }
+    Assign(loaded);
+}
+
+void TBitmap::DefineProperties(TFiler& filer)
+{
+    filer.DefineProperty(
+        L"Data",
+        [this](const TLayoutValue& value) {
+            if (value.Kind != lvBinary || value.Binary.size() < 4)
+                throw EInvalidGraphic(L"Bitmap data is missing");
+            uint32_t size = 0;
+            std::memcpy(&size, value.Binary.data(), 4);
+            if (size != value.Binary.size() - 4)
+                throw EInvalidGraphic(L"Bitmap data has the wrong length");
+            LoadFromBytes(std::vector<uint8_t>(value.Binary.begin() + 4, value.Binary.end()));
+        },
+        [this]() {
+            const std::vector<uint8_t> file = SaveToBytes();
+            std::vector<uint8_t> data;
+            Put(data, static_cast<uint32_t>(file.size()));
+            data.insert(data.end(), file.begin(), file.end());
+            return TLayoutValue::FromBinary(std::move(data));
+        },
+        !Empty());
 }

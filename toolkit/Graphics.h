@@ -99,6 +99,12 @@ HPALETTE CopyPalette(HPALETTE palette);
 class TCanvas;
 class TBitmap;
 
+// A picture that cannot be read.
+class EInvalidGraphic : public Exception {
+public:
+    explicit EInvalidGraphic(std::wstring message) : Exception(std::move(message)) {}
+};
+
 // ---- graphics objects -----------------------------------------------------------------------
 
 class TGraphicsObject : public TPersistent {
@@ -380,6 +386,16 @@ public:
 
     // Copies size, pixel format, palette and pixels of another TBitmap.
     void Assign(const TPersistent& source) override;
+
+    // The picture as a BMP file (BITMAPFILEHEADER onwards). pfDevice is saved as 32 bits per
+    // pixel. Loading takes uncompressed 1, 4, 8, 16, 24 and 32-bit files (BI_RGB, or
+    // BI_BITFIELDS with the standard masks) and raises EInvalidGraphic for anything else; a
+    // failed load leaves the bitmap as it was.
+    std::vector<uint8_t> SaveToBytes();
+    void LoadFromBytes(const std::vector<uint8_t>& bytes);
+
+    // Stored as Data: a 4-byte little-endian length, then the BMP file; not stored when empty.
+    void DefineProperties(TFiler& filer) override;
 
 private:
     friend class TBitmapCanvas;

@@ -8,6 +8,7 @@
 
 #include "GdiCount.h"
 #include "Graphics.h"
+#include "LayoutText.h"
 
 namespace {
 
@@ -607,4 +608,73 @@ TEST(GdiCount, DoubleReleaseDoesNotHideALeak)
 
     EXPECT_TRUE(CountedDeleteObject(kept));
     EXPECT_EQ(GdiLiveCounts().Objects, start.Objects);
+}
+
+namespace {
+
+class TDataFiler : public TFiler {
+public:
+    void DefineProperty(const std::wstring& name, TReadProc read, TWriteProc write, bool hasData) override
+    {
+        Name = name, Read = std::move(read), Write = std::move(write), HasData = hasData;
+    }
+    std::wstring Name;
+    TReadProc Read;
+    TWriteProc Write;
+    bool HasData = false;
+};
+
+}  // namespace
+
+TEST(BitmapFile, BmpBytesRoundTripAndStoredData)
+{
+    // A 2 x 2 24-bit file as other programs write it: bottom row first.
+    std::vector<uint8_t> file = {'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,
+                                 40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0, 0,
+                                 16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                 255, 0, 0, 0, 255, 0, 0, 0,     // bottom: blue, green
+                                 0, 0, 255, 255, 255, 255, 0, 0};  // top: red, white
+    TBitmap b;
+    b.LoadFromBytes(file);
+    EXPECT_EQ(b.PixelFormat(), pf24bit);
+    EXPECT_EQ(b.Canvas()->Pixels(0, 0), clRed);
+    EXPECT_EQ(b.Canvas()->Pixels(1, 0), clWhite);
+    EXPECT_EQ(b.Canvas()->Pixels(0, 1), clBlue);
+    EXPECT_EQ(static_cast<uint8_t*>(b.ScanLine(0))[2], 255);  // row 0 is the top: red
+    EXPECT_EQ(b.SaveToBytes(), file);
+
+    // Palettised pictures keep their colours through a save and load.
+    auto p = MakeBitmap(3, 2, pf8bit);
+    p->Canvas()->Brush()->SetColor(static_cast<TColor>(RGB(51, 102, 153)));
+    p->Canvas()->FillRect(RECT{0, 0, 3, 1});
+    TBitmap q;
+    q.LoadFromBytes(p->SaveToBytes());
+    EXPECT_EQ(q.PixelFormat(), pf8bit);
+    EXPECT_NE(q.Palette(), nullptr);
+    EXPECT_EQ(q.Canvas()->Pixels(2, 0), static_cast<TColor>(RGB(51, 102, 153)));
+    EXPECT_EQ(q.Canvas()->Pixels(2, 1), clWhite);
+
+    // The layout's Data value: length-prefixed file; an empty bitmap stores nothing.
+    TDataFiler filer;
+    b.DefineProperties(filer);
+    ASSERT_EQ(filer.Name, L"Data");
+    EXPECT_TRUE(filer.HasData);
+    const TLayoutValue data = filer.Write();
+    ASSERT_EQ(data.Binary.size(), file.size() + 4);
+    EXPECT_EQ(data.Binary[0], file.size());
+    TBitmap c;
+    c.DefineProperties(filer);
+    EXPECT_FALSE(filer.HasData);
+    filer.Read(data);
+    EXPECT_EQ(c.Width(), 2);
+    EXPECT_EQ(c.Canvas()->Pixels(1, 0), clWhite);
+
+    // Broken data raises and leaves the picture alone.
+    std::vector<uint8_t> truncated(file.begin(), file.end() - 4);
+    EXPECT_THROW(c.LoadFromBytes(truncated), EInvalidGraphic);
+    std::vector<uint8_t> rle = file;
+    rle[30] = BI_RLE8;
+    EXPECT_THROW(c.LoadFromBytes(rle), EInvalidGraphic);
+    EXPECT_EQ(c.Width(), 2);
+    EXPECT_EQ(c.Canvas()->Pixels(0, 1), clBlue);
 }
