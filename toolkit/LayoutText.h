@@ -24,8 +24,10 @@
 //   binary   := "{" { hexdigit | blank | line break } "}"      an even number of digits
 //   list     := "(" { value } ")"
 //   Name     := [A-Za-z_][A-Za-z0-9_]*   DottedName := Name { "." Name }
-// "object" and "end" are not accepted as identifier values. Objects and lists nest at most
-// LayoutMaxNesting deep. A leading U+FEFF is skipped.
+// The keywords "object" and "end" are never names, identifier values or set elements.
+// Properties and child objects may come in any order; each keeps its own order. Objects and the
+// lists inside them count toward one nesting depth of at most LayoutMaxNesting (the outermost
+// object is 1). A leading U+FEFF is skipped.
 #pragma once
 
 #include <cstdint>

@@ -218,6 +218,7 @@ TEST(LayoutText, RoundTripsEveryKindOfValue)
         Prop(L"Japanese", TLayoutValue::FromString(L"タイマーを取得できません")),
         Prop(L"Astral", TLayoutValue::FromString(L"\U0001F600 x")),
         Prop(L"Hash", TLayoutValue::FromString(L"#13 is not a code here")),
+        Prop(L"Lone", TLayoutValue::FromString(std::wstring(1, static_cast<wchar_t>(0xD800)) + L"x")),
         Prop(L"Ref", TLayoutValue::FromIdent(L"Form1.Edit1")),
         Prop(L"Font.Style", TLayoutValue::FromSet({L"fsBold", L"fsItalic"})),
         Prop(L"Single", TLayoutValue::FromSet({L"akLeft"})),
@@ -236,7 +237,8 @@ TEST(LayoutText, RoundTripsEveryKindOfValue)
     const TLayoutObject back = ReadLayoutText(text);
     EXPECT_EQ(back, root) << WideToUtf8(text);
     EXPECT_EQ(WriteLayoutText(back), text);
-    EXPECT_EQ(ReadLayoutTextUtf8(WriteLayoutTextUtf8(root)), root);
+    EXPECT_EQ(ReadLayoutTextUtf8(WriteLayoutTextUtf8(root)), root);  // the lone surrogate survives UTF-8
+    EXPECT_NE(text.find(L"Lone = #55296'x'"), std::wstring::npos);
 }
 
 TEST(LayoutText, WritesEscapesSetsBinaryAndListsInTheStoredForm)
@@ -318,6 +320,8 @@ TEST(LayoutText, ErrorsNameTheLineAndWhatWasExpected)
         {L"object A: B\n  Left\nend", L"Line 3: expected '=' after property name 'Left', found 'end'"},
         {L"object A: B\n  Caption = 'abc\nend", L"Line 2: unterminated string, expected a closing quote before the end of the line"},
         {L"object A: B\n  Caption = 'abc", L"Line 2: unterminated string, expected a closing quote before the end of the line"},
+        {L"object A: B\n  Caption = 'a\nb'\nend",
+         L"Line 2: unterminated string, expected a closing quote before the end of the line"},
         {L"object A: B\n  Left = =\nend", L"Line 2: expected a value for property 'Left', found '='"},
         {L"object A: B\n  Left =\nend", L"Line 3: expected a value for property 'Left', found 'end'"},
         {L"object A: B\n  Left = 1e3\nend", L"Line 2: invalid integer '1e3'"},
