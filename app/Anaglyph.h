@@ -9,7 +9,8 @@
 //   - blue and green of j become those of pixel HalfWidth - 1 + j (the right view);
 //   - red of j becomes that of pixel j + N (the left view, N pixels to the left for N > 0), or 0
 //     when j + N lies outside [0, W);
-//   - the fourth byte keeps its value; pixels HalfWidth to W - 1 are left as they are.
+//   - the fourth byte keeps its value (the byte loop never touches it; the vector paths store
+//     whole pixels and so write it back unchanged); pixels HalfWidth to W - 1 are not written.
 // Every source byte is read as it was before the call, whatever the sign or size of N; nothing
 // outside the rows is ever read or written.
 #pragma once
