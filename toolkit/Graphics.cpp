@@ -203,6 +203,13 @@ TGraphicsObject::~TGraphicsObject()
         FSelector->ObjectChanging(this);
 }
 
+void TGraphicsObject::ReleaseHandle()
+{
+    if (FSelector)
+        FSelector->ObjectChanging(this);
+    DropHandle();
+}
+
 void TGraphicsObject::Changed()
 {
     if (FSelector)
@@ -233,7 +240,7 @@ const TClassInfo& TFont::StaticClassInfo()
 
 TFont::~TFont()
 {
-    DropHandle();
+    ReleaseHandle();
 }
 
 void TFont::SetName(const std::wstring& value)
@@ -364,7 +371,7 @@ const TClassInfo& TPen::StaticClassInfo()
 
 TPen::~TPen()
 {
-    DropHandle();
+    ReleaseHandle();
 }
 
 void TPen::SetColor(TColor value)
@@ -465,7 +472,7 @@ const TClassInfo& TBrush::StaticClassInfo()
 
 TBrush::~TBrush()
 {
-    DropHandle();
+    ReleaseHandle();
 }
 
 void TBrush::SetColor(TColor value)

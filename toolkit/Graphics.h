@@ -123,6 +123,8 @@ protected:
     void Changed();
     // Deletes the GDI handle made from the old values, if any.
     virtual void DropHandle() {}
+    // For destructors of subclasses: deselected first, then deleted.
+    void ReleaseHandle();
 
 private:
     friend class TCanvas;

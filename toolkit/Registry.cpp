@@ -125,7 +125,12 @@ bool TRegistry::DeleteKey(const std::wstring& key)
     if (sub.empty())
         return false;
     // The current key cannot stay open on a key that is going away.
-    if (FCurrentKey && (full == FCurrentPath || FCurrentPath.rfind(full + L"\\", 0) == 0)) {
+    // Key names ignore case.
+    const bool underCurrent =
+        SameText(FCurrentPath, full) ||
+        (FCurrentPath.size() > full.size() && FCurrentPath[full.size()] == L'\\' &&
+         SameText(std::wstring_view(FCurrentPath).substr(0, full.size()), full));
+    if (FCurrentKey && underCurrent) {
         CloseKey();
         return DeleteTree(FRootKey, full) == ERROR_SUCCESS;
     }
