@@ -1086,7 +1086,7 @@ void TBitmap::CopyPicture(HBITMAP target, int width, int height) const
     TMemoryDC src(nullptr, FHandle);
     TPaletteSelection srcPalette(src.DC(), FPalette);
     TPaletteSelection dstPalette(dst.DC(), FPalette);
-    BitBlt(dst.DC(), 0, 0, std::min(width, FWidth), std::min(height, FHeight), src.DC(), 0, 0, SRCCOPY);
+    BitBlt(dst.DC(), 0, 0, (std::min)(width, FWidth), (std::min)(height, FHeight), src.DC(), 0, 0, SRCCOPY);
 }
 
 void TBitmap::ChangeImage(int width, int height, TPixelFormat format)
@@ -1344,7 +1344,7 @@ void TBitmap::LoadFromBytes(const std::vector<uint8_t>& bytes)
 
     HPALETTE palette = nullptr;
     if (ih.biBitCount <= 8) {
-        const size_t count = ih.biClrUsed ? std::min<size_t>(ih.biClrUsed, size_t{1} << ih.biBitCount)
+        const size_t count = ih.biClrUsed ? (std::min<size_t>)(ih.biClrUsed, size_t{1} << ih.biBitCount)
                                           : size_t{1} << ih.biBitCount;
         if (tableAt + count * sizeof(RGBQUAD) > bytes.size())
             throw EInvalidGraphic(bad);
