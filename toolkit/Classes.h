@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <type_traits>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -67,6 +69,9 @@ struct TPropInfo {
     std::function<void(TPersistent&, TComponent*)> SetObj;    // component references
     std::function<void(TPersistent&, const std::any&)> SetEvent;  // handler produced by a method binder
     std::function<bool(TPersistent&)> Stored;                 // optional stored predicate
+    // Integers with names (colours, character sets): read and written as identifiers when named.
+    std::function<bool(const std::wstring&, int32_t&)> IdentToInt;
+    std::function<bool(int32_t, std::wstring&)> IntToIdent;
 };
 
 // A published method of a form: gives, for an instance, a handler wrapped in std::any.
@@ -182,6 +187,7 @@ public:
     void SetDesigning(bool value);
     // The reader brackets its work with these.
     void BeginLoading();
+    void EndReading() { FComponentState.Exclude(csReading); }
     void EndLoadingState() { FComponentState.Exclude(csLoading).Exclude(csReading); }
 
     // Marks destruction early, so that handlers see it before the destructors of subclasses run.
@@ -215,8 +221,8 @@ public:
         return *this;
     }
 
-    template <class V, class S>
-    TClassBuilder& Integer(const wchar_t* name, V (T::*get)() const, S set, std::optional<int32_t> def = std::nullopt)
+    template <class G, class S>
+    TClassBuilder& Integer(const wchar_t* name, G get, S set, std::optional<int32_t> def = std::nullopt)
     {
         TPropInfo p = Base(name, TPropType::Integer);
         Ordinal(p, get, set);
@@ -225,8 +231,8 @@ public:
         return Add(std::move(p));
     }
 
-    template <class S>
-    TClassBuilder& Boolean(const wchar_t* name, bool (T::*get)() const, S set, bool def)
+    template <class G, class S>
+    TClassBuilder& Boolean(const wchar_t* name, G get, S set, bool def)
     {
         TPropInfo p = Base(name, TPropType::Boolean);
         Ordinal(p, get, set);
@@ -234,8 +240,8 @@ public:
         return Add(std::move(p));
     }
 
-    template <class E, class S>
-    TClassBuilder& Enum(const wchar_t* name, E (T::*get)() const, S set, std::vector<std::wstring> names, E def)
+    template <class G, class S, class E>
+    TClassBuilder& Enum(const wchar_t* name, G get, S set, std::vector<std::wstring> names, E def)
     {
         TPropInfo p = Base(name, TPropType::Enumeration);
         Ordinal(p, get, set);
@@ -243,8 +249,8 @@ public:
         return Add(std::move(p));
     }
 
-    template <class E, class S>
-    TClassBuilder& Set(const wchar_t* name, TSet<E> (T::*get)() const, S set, std::vector<std::wstring> names, TSet<E> def)
+    template <class G, class S, class E>
+    TClassBuilder& Set(const wchar_t* name, G get, S set, std::vector<std::wstring> names, TSet<E> def)
     {
         TPropInfo p = Base(name, TPropType::Set);
         p.GetOrd = [get](TPersistent& o) { return static_cast<int32_t>((static_cast<T&>(o).*get)().Bits()); };
@@ -255,8 +261,8 @@ public:
         return Add(std::move(p));
     }
 
-    template <class S>
-    TClassBuilder& String(const wchar_t* name, std::wstring (T::*get)() const, S set)
+    template <class G, class S>
+    TClassBuilder& String(const wchar_t* name, G get, S set)
     {
         TPropInfo p = Base(name, TPropType::String);
         p.GetStr = [get](TPersistent& o) { return (static_cast<T&>(o).*get)(); };
@@ -265,8 +271,8 @@ public:
     }
 
     // A reference to another component, resolved by name after reading.
-    template <class C, class S>
-    TClassBuilder& Component(const wchar_t* name, C* (T::*get)() const, S set)
+    template <class C, class B, class S>
+    TClassBuilder& Component(const wchar_t* name, C* (B::*get)() const, S set)
     {
         TPropInfo p = Base(name, TPropType::Component);
         p.GetObj = [get](TPersistent& o) -> TPersistent* { return (static_cast<T&>(o).*get)(); };
@@ -280,8 +286,8 @@ public:
     }
 
     // A nested object whose own properties are stored as Name.Sub.
-    template <class C>
-    TClassBuilder& Nested(const wchar_t* name, C* (T::*get)() const)
+    template <class C, class B>
+    TClassBuilder& Nested(const wchar_t* name, C* (B::*get)() const)
     {
         TPropInfo p = Base(name, TPropType::Persistent);
         p.GetObj = [get](TPersistent& o) -> TPersistent* { return (static_cast<T&>(o).*get)(); };
@@ -289,8 +295,8 @@ public:
     }
 
     // An event property of type std::function<Sig> held in a public member.
-    template <class Fn>
-    TClassBuilder& Event(const wchar_t* name, Fn T::*member)
+    template <class Fn, class B>
+    TClassBuilder& Event(const wchar_t* name, Fn B::*member)
     {
         TPropInfo p = Base(name, TPropType::Event);
         p.SetEvent = [member, name](TPersistent& o, const std::any& handler) {
@@ -334,6 +340,13 @@ public:
         FInfo.Properties.back().Stored = [stored](TPersistent& o) { return stored(static_cast<const T&>(o)); };
         return *this;
     }
+    TClassBuilder& Idents(std::function<bool(const std::wstring&, int32_t&)> toInt,
+                          std::function<bool(int32_t, std::wstring&)> toIdent)
+    {
+        FInfo.Properties.back().IdentToInt = std::move(toInt);
+        FInfo.Properties.back().IntToIdent = std::move(toIdent);
+        return *this;
+    }
     TClassBuilder& NeverStored()
     {
         FInfo.Properties.back().Stored = [](TPersistent&) { return false; };
@@ -350,9 +363,10 @@ private:
         p.Type = type;
         return p;
     }
-    template <class V, class S>
-    static void Ordinal(TPropInfo& p, V (T::*get)() const, S set)
+    template <class G, class S>
+    static void Ordinal(TPropInfo& p, G get, S set)
     {
+        using V = std::remove_cvref_t<decltype((std::declval<const T&>().*get)())>;
         p.GetOrd = [get](TPersistent& o) { return static_cast<int32_t>((static_cast<T&>(o).*get)()); };
         p.SetOrd = [set](TPersistent& o, int32_t v) { (static_cast<T&>(o).*set)(static_cast<V>(v)); };
     }

@@ -1,0 +1,242 @@
+// Forms, scroll boxes, the screen and the application object with its message loop and
+// top-level error reporting.
+#pragma once
+
+#include <windows.h>
+
+#include <exception>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Controls.h"
+
+// A windowed control whose children may extend past its client area; scroll bars appear as needed.
+class TScrollingWinControl : public TWinControl {
+    TK_CLASSINFO(TScrollingWinControl, TWinControl)
+public:
+    explicit TScrollingWinControl(TComponent* AOwner);
+    bool AutoScroll() const { return FAutoScroll; }
+    void SetAutoScroll(bool value);
+    POINT ScrollPosition() const { return FScrollPos; }
+    void ScrollInView(TControl* control);
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void AlignControls(TControl* AControl, RECT& Rect) override;
+    // Updates the scroll ranges from the extent of the children.
+    void UpdateScrollBars();
+
+    TK_BEGIN_MESSAGE_MAP()
+        TK_MESSAGE(WM_HSCROLL, WMHScroll)
+        TK_MESSAGE(WM_VSCROLL, WMVScroll)
+    TK_END_MESSAGE_MAP()
+
+    void WMHScroll(TMessage& Message) { Scroll(SB_HORZ, LOWORD(Message.WParam)); }
+    void WMVScroll(TMessage& Message) { Scroll(SB_VERT, LOWORD(Message.WParam)); }
+    void Scroll(int bar, int code);
+    void ScrollTo(int bar, int position);
+
+    bool FAutoScroll = true;
+    POINT FScrollPos{0, 0};
+    bool FUpdatingScrollBars = false;
+};
+
+enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+enum TPosition {
+    poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter, poDesktopCenter, poMainFormCenter,
+    poOwnerFormCenter
+};
+enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
+enum TCloseAction { caNone, caHide, caFree, caMinimize };
+enum TWindowState { wsNormal, wsMinimized, wsMaximized };
+
+using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
+using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
+
+class TScrollBox : public TScrollingWinControl {
+    TK_CLASSINFO(TScrollBox, TScrollingWinControl)
+public:
+    explicit TScrollBox(TComponent* AOwner);
+    TFormBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TFormBorderStyle value);
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+
+private:
+    TFormBorderStyle FBorderStyle = bsSingle;
+};
+
+class TCustomForm : public TScrollingWinControl {
+    TK_CLASSINFO(TCustomForm, TScrollingWinControl)
+public:
+    explicit TCustomForm(TComponent* AOwner);
+    ~TCustomForm() override;
+
+    void Close();
+    virtual bool CloseQuery();
+    void Release();
+    void SetFocus() override;
+    bool Active() const { return FActive; }
+    TWinControl* ActiveControl() const { return FActiveControl; }
+    void SetActiveControl(TWinControl* control);
+    void FocusControlChanged(TWinControl* control);
+    // Moves the focus to the next (or previous) control in tab order.
+    void SelectNext(TWinControl* current, bool forward);
+
+    TFormBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TFormBorderStyle value);
+    TPosition Position() const { return FPosition; }
+    void SetPosition(TPosition value);
+    TFormStyle FormStyle() const { return FFormStyle; }
+    void SetFormStyle(TFormStyle value);
+    TWindowState WindowState() const;
+    void SetWindowState(TWindowState value);
+    int PixelsPerInch() const { return FPixelsPerInch; }
+    void SetPixelsPerInch(int value) { FPixelsPerInch = value; }
+    int TextHeight() const { return FTextHeight; }
+    void SetTextHeight(int value) { FTextHeight = value; }
+    bool OldCreateOrder() const { return FOldCreateOrder; }
+    void SetOldCreateOrder(bool value) { FOldCreateOrder = value; }
+    HWND ClientHandle() const { return FClientHandle; }
+
+    RECT ClientRect() const override;
+    void Notification(TComponent* component, TOperation operation) override;
+    void DefaultHandler(TMessage& Message) override;
+    void GetChildren(const std::function<void(TComponent*)>& proc, TComponent* root) override;
+
+    TCloseEvent OnClose;
+    TCloseQueryEvent OnCloseQuery;
+    TNotifyEvent OnActivate;
+    TNotifyEvent OnDeactivate;
+    TNotifyEvent OnShow;
+    TNotifyEvent OnHide;
+
+protected:
+    // Reads the layout stored under this form's class name. Constructors of designed forms call it
+    // first, so that what they set afterwards wins over the layout.
+    void LoadLayout();
+    void CreateParams(TCreateParams& Params) override;
+    void CreateWnd() override;
+    void DestroyWnd() override;
+    void Loaded() override;
+    virtual void DoClose(TCloseAction& Action);
+
+    TK_BEGIN_MESSAGE_MAP()
+        TK_MESSAGE(WM_CLOSE, WMClose)
+        TK_MESSAGE(WM_ACTIVATE, WMActivate)
+        TK_MESSAGE(WM_NCCREATE, WMNCCreate)
+        TK_MESSAGE(CM_SHOWINGCHANGED, CMShowingChanged)
+        TK_MESSAGE(CM_DIALOGKEY, CMDialogKey)
+        TK_MESSAGE(CM_RELEASE, CMRelease)
+        TK_MESSAGE(CM_TEXTCHANGED, CMTextChanged)
+    TK_END_MESSAGE_MAP()
+
+protected:
+    void WMClose(TMessage& Message);
+    void WMActivate(TMessage& Message);
+    void WMNCCreate(TMessage& Message);
+    void CMShowingChanged(TMessage& Message);
+    void CMDialogKey(TMessage& Message);
+    void CMRelease(TMessage& Message);
+    void CMTextChanged(TMessage& Message);
+
+private:
+    void ApplyPosition();
+
+    TFormBorderStyle FBorderStyle = bsSizeable;
+    TPosition FPosition = poDesigned;
+    TFormStyle FFormStyle = fsNormal;
+    TWindowState FWindowState = wsNormal;
+    int FPixelsPerInch = 96;
+    int FTextHeight = 13;
+    bool FOldCreateOrder = false;
+    bool FActive = false;
+    bool FPositioned = false;
+    TWinControl* FActiveControl = nullptr;
+    HWND FClientHandle = nullptr;
+};
+
+class TForm : public TCustomForm {
+    TK_CLASSINFO(TForm, TCustomForm)
+public:
+    explicit TForm(TComponent* AOwner) : TCustomForm(AOwner) {}
+};
+
+// The forms of the program, most recently activated first.
+class TScreen : public TComponent {
+    TK_CLASSINFO(TScreen, TComponent)
+public:
+    explicit TScreen(TComponent* AOwner) : TComponent(AOwner) {}
+    int FormCount() const { return static_cast<int>(FForms.size()); }
+    TCustomForm* Forms(int index) const;
+    TCustomForm* ActiveForm() const { return FForms.empty() ? nullptr : FForms.front(); }
+    int Width() const { return GetSystemMetrics(SM_CXSCREEN); }
+    int Height() const { return GetSystemMetrics(SM_CYSCREEN); }
+    RECT WorkAreaRect() const;
+
+    void AddForm(TCustomForm* form);
+    void RemoveForm(TCustomForm* form);
+    void FormActivated(TCustomForm* form);
+
+private:
+    std::vector<TCustomForm*> FForms;
+};
+
+// Shows an error: text, caption and MessageBox style. Tests replace it with a recorder.
+using TErrorReporter = std::function<void(const std::wstring& text, const std::wstring& caption, UINT style)>;
+
+class TApplication : public TComponent {
+    TK_CLASSINFO(TApplication, TComponent)
+public:
+    explicit TApplication(TComponent* AOwner);
+    ~TApplication() override;
+
+    void Initialize();
+    template <class T>
+    void CreateForm(T*& reference)
+    {
+        reference = nullptr;
+        T* form = new T(this);
+        reference = form;
+        if (!FMainForm)
+            FMainForm = form;
+    }
+    void Run();
+    void Terminate();
+    bool Terminated() const { return FTerminated; }
+    void ProcessMessages();
+    // Handles one message; waits for it when none is queued.
+    void HandleMessage();
+
+    HWND Handle() const { return FHandle; }
+    TCustomForm* MainForm() const { return FMainForm; }
+    std::wstring Title() const;
+    void SetTitle(const std::wstring& value);
+
+    // Reports the exception being handled; call only inside a catch block.
+    void HandleException();
+    void ShowException(const Exception& e);
+    void SetErrorReporter(TErrorReporter reporter) { FReporter = std::move(reporter); }
+    // The text shown for a message: a full stop is added when the last character sorts after '.'.
+    static std::wstring ErrorText(const std::wstring& message);
+
+    void Notification(TComponent* component, TOperation operation) override;
+
+private:
+    bool ProcessMessage(MSG& msg);
+    bool IsKeyMsg(MSG& msg);
+
+    HWND FHandle = nullptr;
+    TCustomForm* FMainForm = nullptr;
+    bool FTerminated = false;
+    std::wstring FTitle;
+    TErrorReporter FReporter;
+};
+
+extern TApplication* Application;
+extern TScreen* Screen;
+
+// Hands the exception being handled to the application's reporter; never throws.
+void HandleCurrentException() noexcept;
