@@ -77,6 +77,21 @@ LRESULT CALLBACK ToolkitWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
     return message.Result;
 }
 
+HWND CreateUtilityWindow(const wchar_t* className, WNDPROC proc, const std::wstring& title, DWORD exStyle,
+                         DWORD style, HWND parent)
+{
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSW existing{};
+    if (!GetClassInfoW(instance, className, &existing)) {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = proc;
+        wc.hInstance = instance;
+        wc.lpszClassName = className;
+        RegisterClassW(&wc);
+    }
+    return CreateWindowExW(exStyle, className, title.c_str(), style, 0, 0, 0, 0, parent, nullptr, instance, nullptr);
+}
+
 TShiftState KeysToShiftState(WPARAM keys)
 {
     TShiftState s;

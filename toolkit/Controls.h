@@ -447,6 +447,10 @@ private:
     std::unique_ptr<TControlCanvas> FCanvas;
 };
 
+// A plain window of the toolkit's own (application window, timer window), its class registered once.
+HWND CreateUtilityWindow(const wchar_t* className, WNDPROC proc, const std::wstring& title, DWORD exStyle,
+                         DWORD style, HWND parent);
+
 // The form (or top-level windowed control) a control sits on.
 class TCustomForm;
 TCustomForm* GetParentForm(const TControl* control);

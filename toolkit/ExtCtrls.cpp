@@ -40,16 +40,8 @@ LRESULT CALLBACK TimerWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 HWND TimerWindow()
 {
     static HWND window = nullptr;
-    if (!window || !IsWindow(window)) {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = TimerWndProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"TTimerWindow";
-        WNDCLASSW existing{};
-        if (!GetClassInfoW(wc.hInstance, wc.lpszClassName, &existing))
-            RegisterClassW(&wc);
-        window = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
-    }
+    if (!window || !IsWindow(window))
+        window = CreateUtilityWindow(L"TTimerWindow", TimerWndProc, L"", 0, 0, HWND_MESSAGE);
     return window;
 }
 

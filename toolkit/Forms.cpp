@@ -671,16 +671,8 @@ TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner)
     if (!Screen)
         Screen = new TScreen(nullptr);
     FTitle = ProgramName();
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = ApplicationWndProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"TApplication";
-    WNDCLASSW existing{};
-    if (!GetClassInfoW(wc.hInstance, wc.lpszClassName, &existing))
-        RegisterClassW(&wc);
     // Hidden, zero-sized: it owns nothing visible but stands for the program as a whole.
-    FHandle = CreateWindowExW(WS_EX_TOOLWINDOW, L"TApplication", FTitle.c_str(), WS_POPUP, 0, 0, 0, 0, nullptr,
-                              nullptr, wc.hInstance, nullptr);
+    FHandle = CreateUtilityWindow(L"TApplication", ApplicationWndProc, FTitle, WS_EX_TOOLWINDOW, WS_POPUP, nullptr);
 }
 
 TApplication::~TApplication()
