@@ -1,7 +1,6 @@
 #include "Classes.h"
 
 #include <algorithm>
-#include <cwctype>
 #include <map>
 
 // ---- TList ----------------------------------------------------------------------------------
@@ -208,8 +207,11 @@ void TComponent::SetName(const std::wstring& value)
     if (value == FName)
         return;
     if (!value.empty()) {
-        const bool valid = (std::iswalpha(value[0]) || value[0] == L'_') &&
-                           std::all_of(value.begin(), value.end(), [](wchar_t c) { return std::iswalnum(c) || c == L'_'; });
+        // ASCII only, as the layout text spells names: a name it cannot write back is refused here.
+        const auto letter = [](wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || c == L'_'; };
+        const bool valid = letter(value[0]) && std::all_of(value.begin(), value.end(), [&](wchar_t c) {
+                               return letter(c) || (c >= L'0' && c <= L'9');
+                           });
         if (!valid)
             throw EInvalidOperation(L"'" + value + L"' is not a valid component name");
         if (FOwner) {
