@@ -1,0 +1,443 @@
+// Docks and dockable tool windows: TDock97 lines tool windows up in rows along one edge of
+// a form; TCustomToolWindow97 sits on a dock or floats in a TFloatingWindowParent of its
+// own. The row and frame arithmetic lives in TB97Rows/TB97Geometry; the classes here feed
+// it their state and apply what it answers.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Forms.h"
+#include "Graphics.h"
+#include "TB97Cmn.h"
+#include "TB97Geometry.h"
+#include "TB97Rows.h"
+#include "TB97Types.h"
+
+class TDock97;
+class TCustomToolWindow97;
+
+// The framework's one guard: runs its action when the scope ends, by return or exception.
+// An exception from the action propagates unless another one is already on its way out,
+// which then wins.
+template <class F>
+class TScopeExit {
+public:
+    explicit TScopeExit(F action) : FAction(std::move(action)), FUncaught(std::uncaught_exceptions()) {}
+    ~TScopeExit() noexcept(false)
+    {
+        if (std::uncaught_exceptions() == FUncaught) {
+            FAction();
+            return;
+        }
+        try {
+            FAction();
+        } catch (...) {
+        }
+    }
+    TScopeExit(const TScopeExit&) = delete;
+    TScopeExit& operator=(const TScopeExit&) = delete;
+
+private:
+    F FAction;
+    int FUncaught;
+};
+
+class TFloatingWindowParent;
+
+
+// ---- TDock97 ----------------------------------------------------------------------------
+
+class TDock97 : public TCustomControl {
+    TK_CLASSINFO(TDock97, TCustomControl)
+public:
+    explicit TDock97(TComponent* AOwner);
+    ~TDock97() override;
+
+    TDockPosition Position() const { return FPosition; }
+    void SetPosition(TDockPosition value);
+    bool AllowDrag() const { return FAllowDrag; }
+    void SetAllowDrag(bool value);
+    TDockBoundLines BoundLines() const { return FBoundLines; }
+    void SetBoundLines(TDockBoundLines value);
+    TBitmap* Background() const { return FBackground.get(); }
+    void SetBackground(TBitmap* value);
+    bool BackgroundTransparent() const { return FBackgroundTransparent; }
+    void SetBackgroundTransparent(bool value);
+    bool BackgroundOnToolbars() const { return FBackgroundOnToolbars; }
+    void SetBackgroundOnToolbars(bool value);
+    bool FixAlign() const { return FFixAlign; }
+    void SetFixAlign(bool value);
+    // Stored directly: takes effect at the next arrangement.
+    bool LimitToOneRow() const { return FLimitToOneRow; }
+    void SetLimitToOneRow(bool value) { FLimitToOneRow = value; }
+    std::wstring Version() const;
+    void SetVersion(const std::wstring&) {}
+
+    int32_t BoundLinesWidth() const { return FBoundLinesWidth; }
+    int32_t BoundLinesHeight() const { return FBoundLinesHeight; }
+    int32_t ArrangeLockCount() const { return FArrangeLockCount; }
+    bool ArrangePending() const { return FArrangePending; }
+    bool CommitPending() const { return FCommitPending; }
+    const TList& MemberList() const { return FMemberList; }
+    const TList& ShownList() const { return FShownList; }
+    const std::vector<int32_t>& RowThicknesses() const { return FRowThicknesses; }
+
+    void BeginUpdate();
+    void EndUpdate();
+    void ArrangeToolbars(bool commitPositions);
+    void ChangeDockList(bool insert, TCustomToolWindow97* bar);
+    void ToolbarVisibilityChanged(TCustomToolWindow97* bar, bool forceRemove);
+    bool ToolbarVisibleOnDock(const TCustomToolWindow97* bar) const;
+    bool HasVisibleToolbars() const;
+    int32_t GetHighestRow() const;
+    int32_t GetNumberOfToolbarsOnRow(int32_t row, const TCustomToolWindow97* notThisBar) const;
+    void RemoveBlankRows();
+    void InsertRowBefore(int32_t row);
+    void BuildRowInfo();
+    int32_t GetRowSize(int32_t row, TCustomToolWindow97* defaultBar) const;
+    int32_t GetRowOf(int32_t coordinate, bool& before) const;
+    int32_t GetDesignModeRowOf(int32_t coordinate) const;
+    void ChangeWidthHeight(int32_t newWidth, int32_t newHeight);
+    int GetToolbarCount() const { return FShownList.Count(); }
+    TCustomToolWindow97* GetToolbars(int index) const;
+
+    bool UsingBackground() const;
+    void BackgroundChanged(TObject* Sender);
+    void InvalidateBackgrounds();
+
+    void SetParent(TWinControl* AParent) override;
+    void Loaded() override;
+    void Notification(TComponent* component, TOperation operation) override;
+
+    TInsertRemoveEvent OnInsertRemoveBar;
+    TRequestDockEvent OnRequestDock;
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void AlignControls(TControl* AControl, RECT& Rect) override;
+    void Paint() override;
+    // OnResize fires from WM_SIZE only, after the arrangement.
+    void Resize() override {}
+
+    TK_BEGIN_MESSAGE_MAP()
+        TK_MESSAGE(WM_SIZE, WMSize)
+        TK_MESSAGE(WM_NCCALCSIZE, WMNCCalcSize)
+        TK_MESSAGE(WM_NCPAINT, WMNCPaint)
+    TK_END_MESSAGE_MAP()
+
+    void WMSize(TMessage& Message);
+    void WMNCCalcSize(TMessage& Message);
+    void WMNCPaint(TMessage& Message);
+
+private:
+    std::vector<TDockMember> MemberData() const;
+
+    TDockPosition FPosition = dpTop;
+    bool FAllowDrag = true;
+    TDockBoundLines FBoundLines;
+    std::unique_ptr<TBitmap> FBackground;
+    std::unique_ptr<TBitmap> FBackgroundCache;
+    bool FBackgroundTransparent = false;
+    bool FBackgroundOnToolbars = true;
+    bool FFixAlign = false;
+    bool FLimitToOneRow = false;
+    int32_t FArrangeLockCount = 0;
+    bool FArrangePending = false;
+    bool FCommitPending = false;
+    int32_t FBoundLinesWidth = 0;
+    int32_t FBoundLinesHeight = 0;
+    TList FMemberList;
+    TList FShownList;
+    std::vector<int32_t> FRowThicknesses;
+};
+
+// ---- TCustomToolWindow97 ----------------------------------------------------------------
+
+class TCustomToolWindow97 : public TCustomControl {
+    TK_CLASSINFO(TCustomToolWindow97, TCustomControl)
+public:
+    explicit TCustomToolWindow97(TComponent* AOwner);
+    ~TCustomToolWindow97() override;
+
+    // Placement.
+    int32_t DockPos() const { return FDockPos; }
+    void SetDockPos(int32_t value);
+    int32_t DockRow() const { return FDockRow; }
+    void SetDockRow(int32_t value);
+    bool IsDocked() const { return FIsDocked; }
+    TDock97* DockedTo() const { return FDockedTo; }
+    void SetDockedTo(TDock97* value);
+    TDock97* DefaultDock() const { return FDefaultDock; }
+    void SetDefaultDock(TDock97* value);
+    TDock97* LastDock() const { return FLastDock; }
+    void SetLastDock(TDock97* value);
+    bool IsLastDockStored() const { return FDockedTo == nullptr; }
+
+    // Published flags.
+    bool ActivateParent() const { return FActivateParent; }
+    void SetActivateParent(bool value) { FActivateParent = value; }
+    bool HideWhenInactive() const { return FHideWhenInactive; }
+    void SetHideWhenInactive(bool value) { FHideWhenInactive = value; }
+    bool CloseButton() const { return FCloseButton; }
+    void SetCloseButton(bool value);
+    bool CloseButtonWhenDocked() const { return FCloseButtonWhenDocked; }
+    void SetCloseButtonWhenDocked(bool value);
+    bool FullSize() const { return FFullSize; }
+    void SetFullSize(bool value);
+    bool Resizable() const { return FResizable; }
+    void SetResizable(bool value);
+    bool ShowCaption() const { return FShowCaption; }
+    void SetShowCaption(bool value);
+    bool UseLastDock() const { return FUseLastDock; }
+    void SetUseLastDock(bool value);
+    TFormBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TFormBorderStyle value);
+    TToolWindowDockMode DockMode() const { return FDockMode; }
+    void SetDockMode(TToolWindowDockMode value) { FDockMode = value; }
+    TDragHandleStyle DragHandleStyle() const { return FDragHandleStyle; }
+    void SetDragHandleStyle(TDragHandleStyle value);
+    TDockableTo DockableTo() const { return FDockableTo; }
+    void SetDockableTo(TDockableTo value) { FDockableTo = value; }
+    TToolWindowFloatingMode FloatingMode() const { return FFloatingMode; }
+    void SetFloatingMode(TToolWindowFloatingMode value);
+    std::wstring Version() const;
+    void SetVersion(const std::wstring&) {}
+    bool ShowHint() const { return FShowHint; }
+    void SetShowHint(bool value) { FShowHint = value; }
+    bool ParentShowHint() const { return FParentShowHint; }
+    void SetParentShowHint(bool value) { FParentShowHint = value; }
+
+    // Internal state, readable for the other parts of the framework and for tests.
+    TDockType PreviousDockType() const { return FPreviousDockType; }
+    bool PreviousDockTypeKnown() const { return FPreviousDockTypeKnown; }
+    const TToolWindowParams& WindowParams() const { return FWindowParams; }
+    int32_t BoundsUpdateCount() const { return FBoundsUpdateCount; }
+    int32_t ArrangeControlsLock() const { return FArrangeControlsLock; }
+    int32_t MoveEventLock() const { return FMoveEventLock; }
+    int32_t HiddenCount() const { return FHiddenCount; }
+    bool ArrangeControlsPending() const { return FArrangeControlsPending; }
+    bool InactiveCaption() const { return FInactiveCaption; }
+    POINT FloatingPosition() const { return FFloatingPosition; }
+    void SetFloatingPosition(POINT value) { FFloatingPosition = value; }
+    const TList* DockFormList() const { return FDockFormList.get(); }
+    bool SavedAtRunTime() const { return FSavedAtRunTime; }
+    int32_t NCAreaWidth() const { return FNCAreaWidth; }
+    int32_t NCAreaHeight() const { return FNCAreaHeight; }
+    TFloatingWindowParent* FloatingParent() const { return FFloatingParent; }
+    bool CloseButtonPressed() const { return FCloseButtonPressed; }
+
+    // Subclass contract.
+    virtual void GetBarSize(int32_t& Size, TDockType DockType) = 0;
+    virtual void GetMinimumSize(int32_t& AWidth, int32_t& AHeight) = 0;
+    virtual POINT OrderControls(bool CanMoveControls, TDockType PreviousDockType, TDock97* DockingTo) = 0;
+    virtual void SizeChanging(int32_t AWidth, int32_t AHeight) { (void)AWidth, (void)AHeight; }
+
+    // Parent changes, membership, persistence quirks.
+    void SetParent(TWinControl* AParent) override;
+    bool HasParent() const override;
+    TComponent* GetParentComponent() const override;
+    void Notification(TComponent* component, TOperation operation) override;
+    void DefineProperties(TFiler& filer) override;
+    void Loaded() override;
+    void AddDockForm(TCustomForm* form);
+    void RemoveDockForm(TCustomForm* form);
+    void MoveOnScreen(bool onlyIfFullyOffScreen);
+
+    // Layout and bounds.
+    void BeginUpdate();
+    void EndUpdate();
+    void ArrangeControls();
+    void CustomArrangeControls(TDockType previousDockType, TDock97* dockingTo, bool resize);
+    void GetDockRowSize(int32_t& Size);
+    void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+
+    // Frame geometry.
+    void CalculateNonClientSizes(RECT* R);
+    void GetDockedNCArea(POINT& TopLeft, POINT& BottomRight, bool LeftRight) const;
+    void AddDockedNCAreaToSize(POINT& Size, bool LeftRight) const;
+    POINT GetFloatingBorderSize() const;
+    void GetFloatingNCArea(POINT& TopLeft, POINT& BottomRight) const;
+    void AddFloatingNCAreaToSize(POINT& Size) const;
+    void InvalidateDockedNCArea();
+    void InvalidateFloatingNCArea(TToolWindowNCRedrawWhat RedrawWhat);
+    void ValidateDockedNCArea();
+    TToolWindowNCRedrawWhat ValidateFloatingNCArea();
+
+    // Visibility.
+    bool GetShowingState() const;
+    void UpdateVisibility();
+    void SetInactiveCaption(bool value);
+    void UpdateTopmostFlag();
+
+    TNotifyEvent OnClose;
+    TNotifyEvent OnDockChanged;
+    TNotifyEvent OnDockChanging;
+    TNotifyEvent OnMove;
+    TNotifyEvent OnRecreated;
+    TNotifyEvent OnRecreating;
+    TNotifyEvent OnVisibleChanged;
+    TCloseQueryEvent OnCloseQuery;
+    TDockChangingExEvent OnDockChangingEx;
+    TDockChangingExEvent OnDockChangingHidden;
+
+protected:
+    virtual void GetParams(TToolWindowParams& Params);
+    virtual void InitializeOrdering() {}
+    virtual void DoDockChangingHidden(TDock97* dockingTo);
+    virtual void DoMove();
+    void Moved();
+    void CreateParams(TCreateParams& Params) override;
+    void AlignControls(TControl* AControl, RECT& Rect) override;
+    void Paint() override;
+    // OnResize fires from WM_SIZE only.
+    void Resize() override {}
+
+    TK_BEGIN_MESSAGE_MAP()
+        TK_MESSAGE(WM_MOVE, WMMove)
+        TK_MESSAGE(WM_SIZE, WMSize)
+        TK_MESSAGE(WM_GETMINMAXINFO, WMGetMinMaxInfo)
+        TK_MESSAGE(WM_NCCALCSIZE, WMNCCalcSize)
+        TK_MESSAGE(WM_NCPAINT, WMNCPaint)
+        TK_MESSAGE(WM_TB97PaintDockedNCArea, WMTB97PaintDockedNCArea)
+        TK_MESSAGE(WM_TB97PaintFloatingNCArea, WMTB97PaintFloatingNCArea)
+        TK_MESSAGE(CM_TEXTCHANGED, CMTextChanged)
+        TK_MESSAGE(WM_ACTIVATE, WMActivate)
+        TK_MESSAGE(WM_MOUSEACTIVATE, WMMouseActivate)
+        TK_MESSAGE(WM_ENABLE, WMEnable)
+        TK_MESSAGE(WM_CLOSE, WMClose)
+        TK_MESSAGE(CM_SHOWINGCHANGED, CMShowingChanged)
+        TK_MESSAGE(CM_VISIBLECHANGED, CMVisibleChanged)
+    TK_END_MESSAGE_MAP()
+
+    void WMMove(TMessage& Message);
+    void WMSize(TMessage& Message);
+    void WMGetMinMaxInfo(TMessage& Message);
+    void WMNCCalcSize(TMessage& Message);
+    void WMNCPaint(TMessage& Message);
+    void WMTB97PaintDockedNCArea(TMessage& Message);
+    void WMTB97PaintFloatingNCArea(TMessage& Message);
+    void CMTextChanged(TMessage& Message);
+    void WMActivate(TMessage& Message);
+    void WMMouseActivate(TMessage& Message);
+    void WMEnable(TMessage& Message);
+    void WMClose(TMessage& Message);
+    void CMShowingChanged(TMessage& Message);
+    void CMVisibleChanged(TMessage& Message);
+
+private:
+    void SyncFloatingState();
+    TFloatingWindowParent* NewFloatingParent(TCustomForm* ownerForm);
+    TFrameState FrameState() const;
+    void DrawPlainNCArea(HRGN clip);
+    friend class TDock97;
+
+    int32_t FDockPos = -1;
+    int32_t FDockRow = 0;
+    bool FIsDocked = false;
+    TDock97* FDockedTo = nullptr;
+    TDock97* FDefaultDock = nullptr;
+    TDock97* FLastDock = nullptr;
+    bool FActivateParent = true;
+    bool FHideWhenInactive = true;
+    bool FCloseButton = true;
+    bool FCloseButtonWhenDocked = false;
+    bool FFullSize = false;
+    bool FResizable = true;
+    bool FShowCaption = true;
+    bool FUseLastDock = true;
+    TFormBorderStyle FBorderStyle = bsSingle;
+    TToolWindowDockMode FDockMode = dmCanFloat;
+    TDragHandleStyle FDragHandleStyle = dhDouble;
+    TDockableTo FDockableTo{dpTop, dpBottom, dpLeft, dpRight};
+    TToolWindowFloatingMode FFloatingMode = fmOnTopOfParentForm;
+    TDockType FPreviousDockType = dtNotDocked;
+    bool FPreviousDockTypeKnown = false;
+    TToolWindowParams FWindowParams{true, true, true};
+    int32_t FBoundsUpdateCount = 0;
+    int32_t FArrangeControlsLock = 0;
+    int32_t FMoveEventLock = 0;
+    int32_t FHiddenCount = 0;
+    bool FArrangeControlsPending = false;
+    bool FInactiveCaption = false;
+    POINT FFloatingPosition{0, 0};
+    std::unique_ptr<TList> FDockFormList;
+    bool FSavedAtRunTime = false;
+    int32_t FNCAreaWidth = 0;
+    int32_t FNCAreaHeight = 0;
+    TFloatingWindowParent* FFloatingParent = nullptr;
+    bool FCloseButtonPressed = false;
+    bool FShowHint = false;
+    bool FParentShowHint = true;
+};
+
+// ---- TFloatingWindowParent ----------------------------------------------------------------
+
+// The hidden, borderless 0 x 0 form that parents a floating tool window.
+class TFloatingWindowParent : public TForm {
+    TK_CLASSINFO(TFloatingWindowParent, TForm)
+public:
+    explicit TFloatingWindowParent(TComponent* AOwner);
+    ~TFloatingWindowParent() override;
+
+    TCustomForm* OwnerForm() const { return FOwnerForm; }
+    void SetOwnerForm(TCustomForm* value) { FOwnerForm = value; }
+    bool ChildShowing() const { return FChildShowing; }
+    void SetChildShowing(bool value) { FChildShowing = value; }
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+
+    TK_BEGIN_MESSAGE_MAP()
+        TK_MESSAGE(CM_SHOWINGCHANGED, CMShowingChanged)
+        TK_MESSAGE(CM_DIALOGKEY, CMDialogKey)
+    TK_END_MESSAGE_MAP()
+
+    void CMShowingChanged(TMessage& Message);
+    void CMDialogKey(TMessage& Message);
+
+private:
+    TCustomForm* FOwnerForm = nullptr;
+    bool FChildShowing = false;
+};
+
+// ---- unit functions -------------------------------------------------------------------------
+
+TDockType GetDockTypeOf(const TDock97* dock);
+void RecalcFrame(TWinControl* control);
+TCustomForm* GetToolWindowParentForm(const TCustomToolWindow97* toolWindow);
+TCustomForm* ValidToolWindowParentForm(const TCustomToolWindow97* toolWindow);
+TDock97* AsDock(TWinControl* control);
+TCustomForm* MDIFrameFormOf(TCustomForm* form);
+HWND FindVisibleTopLevelWindow(HWND leaveOut);
+HWND WindowAboveOwnedGroup(HWND window);
+
+// The multiple-monitor functions, looked up in user32.dll on every call because older
+// systems lack them. Tests replace the lookup to simulate monitor layouts and failures.
+struct TMonitorFunctions {
+    HMONITOR(WINAPI* MonitorFromRect)(LPCRECT, DWORD) = nullptr;
+    HMONITOR(WINAPI* MonitorFromPoint)(POINT, DWORD) = nullptr;
+    BOOL(WINAPI* GetMonitorInfoA)(HMONITOR, LPMONITORINFO) = nullptr;
+    int MonitorCount = 0;  // SM_CMONITORS
+};
+using TMonitorLookup = std::function<TMonitorFunctions()>;
+TMonitorFunctions LookUpMonitorFunctions();
+// Replaces the lookup; an empty function restores the real one. Returns the previous one.
+TMonitorLookup SetMonitorLookup(TMonitorLookup lookup);
+RECT PrimaryWorkArea();
+bool MultipleMonitors();
+RECT WorkAreaOfRect(const RECT& r);
+
+// The tool windows whose parent is a floating parent; null while there are none.
+extern TList* FloatingWindowList;
+
+void ToolWindowHookProc(THookProcCode Code, HWND Wnd, WPARAM WParam, LPARAM LParam);
+
+// Makes the framework's classes known to the layout reader.
+void RegisterToolbarClasses();
