@@ -1,0 +1,158 @@
+#include "test_dock_support.h"
+
+#include <thread>
+
+namespace {
+
+bool Visible(TWinControl* c)
+{
+    return c->HandleAllocated() && IsWindowVisible(c->Handle());
+}
+
+bool IsAbove(HWND upper, HWND lower)
+{
+    for (HWND w = GetWindow(lower, GW_HWNDPREV); w; w = GetWindow(w, GW_HWNDPREV))
+        if (w == upper)
+            return true;
+    return false;
+}
+
+}  // namespace
+
+class ToolWindowVisibilityTest : public TDockFixture {
+protected:
+    TToolWindow97* Float(bool hideWhenInactive)
+    {
+        TToolWindow97* bar = MakeBar(Dock, 80, 22);
+        bar->SetHideWhenInactive(hideWhenInactive);
+        bar->SetFloatingPosition(POINT{300, 300});
+        bar->SetDockedTo(nullptr);
+        PumpMessages(20);
+        return bar;
+    }
+};
+
+TEST_F(ToolWindowVisibilityTest, FollowsItsFormThroughHideMinimiseAndRestore)
+{
+    TToolWindow97* bar = Float(false);
+    ASSERT_TRUE(Visible(bar));
+    EXPECT_EQ(reinterpret_cast<HWND>(GetWindowLongPtrW(bar->Handle(), GWLP_HWNDPARENT)), Form->Handle());
+    EXPECT_TRUE(Visible(bar->FloatingParent()));  // shown with its child, 0 x 0 and unseen
+    EXPECT_FALSE(bar->InactiveCaption());
+
+    Form->Hide();
+    EXPECT_TRUE(PumpUntil([&] { return !Visible(bar); }, 2000));
+    EXPECT_FALSE(Visible(bar->FloatingParent()));
+    Form->Show();
+    EXPECT_TRUE(PumpUntil([&] { return Visible(bar); }, 2000));
+
+    ShowWindow(Form->Handle(), SW_MINIMIZE);
+    EXPECT_TRUE(PumpUntil([&] { return !Visible(bar); }, 2000));
+    ShowWindow(Form->Handle(), SW_RESTORE);
+    EXPECT_TRUE(PumpUntil([&] { return Visible(bar); }, 2000));
+
+    // In fmOnTopOfAllForms mode the form's state does not matter.
+    bar->SetFloatingMode(fmOnTopOfAllForms);
+    EXPECT_EQ(reinterpret_cast<HWND>(GetWindowLongPtrW(bar->Handle(), GWLP_HWNDPARENT)), Application->Handle());
+    Form->Hide();
+    PumpMessages(50);
+    EXPECT_TRUE(Visible(bar));
+}
+
+TEST_F(ToolWindowVisibilityTest, HidesWhileTheApplicationIsInactive)
+{
+    TToolWindow97* bar = Float(true);
+    ASSERT_TRUE(Visible(bar));
+    // Another thread's window takes the foreground: this thread has no active window then.
+    HWND other = nullptr;
+    bool quit = false;
+    std::thread thread([&] {
+        HWND w = CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 200, 100, nullptr,
+                                 nullptr, nullptr, nullptr);
+        other = w;
+        while (!quit) {
+            MSG m;
+            while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+                DispatchMessageW(&m);
+            Sleep(5);
+        }
+        DestroyWindow(w);
+    });
+    EXPECT_TRUE(PumpUntil([&] { return other != nullptr; }, 2000));
+    BringToFront(other);
+    const bool hid = PumpUntil([&] { return !ApplicationIsActive() && !Visible(bar); }, 3000);
+    BringToFront(Form->Handle());
+    const bool back = PumpUntil([&] { return Visible(bar); }, 3000);
+    quit = true;
+    thread.join();
+    EXPECT_TRUE(hid);
+    EXPECT_TRUE(back);
+    EXPECT_FALSE(bar->InactiveCaption());
+}
+
+TEST_F(ToolWindowVisibilityTest, StaysAboveItsFormBelowOthersAndIsNeverActivatedByShowing)
+{
+    auto* stranger = new TForm(nullptr);
+    TScopeExit freeStranger([&] { delete stranger; });
+    stranger->SetBounds(400, 100, 200, 150);
+    stranger->Show();
+    BringToFront(Form->Handle());
+    PumpMessages(20);
+    SetWindowPos(stranger->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ASSERT_TRUE(IsAbove(stranger->Handle(), Form->Handle()));
+    const HWND active = GetActiveWindow();
+
+    TToolWindow97* bar = Float(false);
+    EXPECT_TRUE(IsAbove(bar->Handle(), Form->Handle()));
+    EXPECT_TRUE(IsAbove(stranger->Handle(), bar->Handle()));
+    EXPECT_EQ(GetActiveWindow(), active);
+    EXPECT_NE(GetActiveWindow(), bar->Handle());
+
+    EXPECT_EQ(SendMessageW(bar->Handle(), WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(bar->Handle()),
+                           MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN)),
+              MA_NOACTIVATE);
+}
+
+TEST_F(ToolWindowVisibilityTest, LeavesTheTopmostBandWhileDisabled)
+{
+    TToolWindow97* bar = Float(false);
+    bar->SetFloatingMode(fmOnTopOfAllForms);
+    auto topmost = [&] { return (GetWindowLongPtrW(bar->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
+    EXPECT_TRUE(topmost());
+    EnableWindow(bar->Handle(), FALSE);
+    EXPECT_FALSE(topmost());
+    EnableWindow(bar->Handle(), TRUE);
+    EXPECT_TRUE(topmost());
+    bar->SetFloatingMode(fmOnTopOfParentForm);
+    EXPECT_FALSE(topmost());  // its form is not topmost
+}
+
+TEST_F(ToolWindowVisibilityTest, CloseGoesToTheFormAndEscapeFocusesIt)
+{
+    TToolWindow97* bar = Float(false);
+    int closes = 0;
+    Form->OnClose = [&](TObject*, TCloseAction& action) {
+        ++closes;
+        action = caNone;
+    };
+    SendMessageW(bar->Handle(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(closes, 1);
+    EXPECT_TRUE(Visible(bar));
+    EXPECT_TRUE(IsWindow(bar->Handle()));
+
+    TFloatingWindowParent* parent = bar->FloatingParent();
+    EXPECT_EQ(parent->Perform(CM_DIALOGKEY, VK_ESCAPE, 0x20000000), 0);  // Alt held: not ours
+    EXPECT_EQ(parent->Perform(CM_DIALOGKEY, VK_ESCAPE, 0), 1);
+    EXPECT_EQ(GetFocus(), Form->Handle());
+}
+
+TEST_F(ToolWindowVisibilityTest, WithoutAFormNeverShown)
+{
+    TToolWindow97* bar = Float(false);
+    bar->FloatingParent()->SetOwnerForm(nullptr);
+    EXPECT_FALSE(bar->GetShowingState());
+    bar->UpdateVisibility();
+    EXPECT_FALSE(Visible(bar));
+    bar->SetFloatingMode(fmOnTopOfAllForms);
+    EXPECT_TRUE(Visible(bar));
+}
