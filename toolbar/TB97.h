@@ -257,6 +257,8 @@ public:
     void CustomArrangeControls(TDockType previousDockType, TDock97* dockingTo, bool resize);
     void GetDockRowSize(int32_t& Size);
     void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+    // Without a window yet, the client area is what the frame of the current placement leaves.
+    RECT ClientRect() const override;
 
     // Frame geometry.
     void CalculateNonClientSizes(RECT* R);

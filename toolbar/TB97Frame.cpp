@@ -2,6 +2,8 @@
 // frame repaints, and a plain frame drawing until the real one lands.
 #include "TB97.h"
 
+#include <algorithm>
+
 #include "GdiCount.h"
 
 namespace {
@@ -55,6 +57,13 @@ void TCustomToolWindow97::CalculateNonClientSizes(RECT* R)
     FNCAreaHeight = sizes.NCAreaHeight;
     if (R)
         *R = RECT{sizes.ClientRect.Left, sizes.ClientRect.Top, sizes.ClientRect.Right, sizes.ClientRect.Bottom};
+}
+
+RECT TCustomToolWindow97::ClientRect() const
+{
+    if (HandleAllocated())
+        return TCustomControl::ClientRect();
+    return RECT{0, 0, std::max(0, Width() - FNCAreaWidth), std::max(0, Height() - FNCAreaHeight)};
 }
 
 void TCustomToolWindow97::WMNCCalcSize(TMessage& Message)
