@@ -446,11 +446,13 @@ void TDock97::Loaded()
 void TDock97::Notification(TComponent* component, TOperation operation)
 {
     TCustomControl::Notification(component, operation);
-    if (operation == opRemove)
-        if (auto* bar = dynamic_cast<TCustomToolWindow97*>(component)) {
-            FMemberList.Remove(bar);
-            FShownList.Remove(bar);
-        }
+    if (operation != opRemove)
+        return;
+    // Compared by identity: by now the tool window is only a TComponent, no longer castable.
+    for (TList* list : {&FMemberList, &FShownList})
+        for (int i = list->Count() - 1; i >= 0; --i)
+            if (static_cast<TComponent*>(BarAt(*list, i)) == component)
+                list->Delete(i);
 }
 
 void TDock97::WMSize(TMessage& Message)
