@@ -1,8 +1,5 @@
 #include "TB97Tlwn.h"
 
-// windows.h maps RegisterClass to the window-class function; here it is the layout registry.
-#undef RegisterClass
-void RegisterClass(const TClassInfo& info);
 
 namespace {
 
@@ -147,6 +144,6 @@ void TToolWindow97::WritePositionData(TPositionWriteIntProc WriteIntProc, TPosit
 
 void RegisterToolbarClasses()
 {
-    RegisterClass(TDock97::StaticClassInfo());
-    RegisterClass(TToolWindow97::StaticClassInfo());
+    RegisterComponentClass(TDock97::StaticClassInfo());
+    RegisterComponentClass(TToolWindow97::StaticClassInfo());
 }

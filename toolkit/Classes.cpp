@@ -141,7 +141,7 @@ std::map<std::wstring, const TClassInfo*>& ClassRegistry()
 
 }  // namespace
 
-void RegisterClass(const TClassInfo& info)
+void RegisterComponentClass(const TClassInfo& info)
 {
     ClassRegistry()[info.ClassName] = &info;
 }

@@ -106,7 +106,7 @@ struct TClassInfo {
 };
 
 // Classes the reader can create by name.
-void RegisterClass(const TClassInfo& info);
+void RegisterComponentClass(const TClassInfo& info);
 const TClassInfo* FindClass(const std::wstring& name);
 
 #define TK_CLASSINFO(ThisClass, BaseClass)                                        \

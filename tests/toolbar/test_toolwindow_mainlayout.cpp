@@ -6,9 +6,6 @@
 #include "StdCtrls.h"
 #include "Streaming.h"
 
-#undef RegisterClass
-void RegisterClass(const TClassInfo& info);
-
 namespace {
 
 const wchar_t* const MainLayout =
@@ -35,7 +32,7 @@ TEST(MainWindowToolbarTest, LoadsDocksFloatsAndDocksBack)
     RegisterToolbarClasses();
     for (const TClassInfo* c : {&TButton::StaticClassInfo(), &TBitBtn::StaticClassInfo(), &TEdit::StaticClassInfo()})
         if (!FindClass(c->ClassName))
-            RegisterClass(*c);
+            RegisterComponentClass(*c);
     auto* form = new TForm(nullptr);
     TScopeExit freeForm([&] { delete form; });
     ReadComponentFromText(form, ReadLayoutText(MainLayout));
