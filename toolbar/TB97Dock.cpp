@@ -350,7 +350,8 @@ void TDock97::ArrangeToolbars(bool commitPositions)
 {
     if (commitPositions)
         FCommitPending = true;
-    if (FArrangeLockCount > 0 || IsLoading()) {
+    // A dock going away only loses members: nothing is worth arranging any more.
+    if (FArrangeLockCount > 0 || IsLoading() || IsDestroying()) {
         FArrangePending = true;
         return;
     }

@@ -167,3 +167,29 @@ TEST_F(DockTest, RowsRenumberAndFullSizeTakesItsOwnRow)
     EXPECT_EQ(a->Width(), Dock->ClientWidth());
     EXPECT_EQ(a->DockPos(), 0);
 }
+
+TEST_F(DockTest, InsertRemoveEventsFollowTheShownList)
+{
+    std::vector<std::pair<bool, TCustomToolWindow97*>> events;
+    Dock->OnInsertRemoveBar = [&](TObject* sender, bool inserting, TCustomToolWindow97* bar) {
+        EXPECT_EQ(sender, Dock);
+        events.emplace_back(inserting, bar);
+    };
+    TToolWindow97* bar = MakeBar(Dock, 50, 22);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_TRUE(events[0].first);
+    EXPECT_EQ(events[0].second, bar);
+    bar->SetDockPos(30);  // membership unchanged: no event
+    EXPECT_EQ(events.size(), 1u);
+    bar->Hide();
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_FALSE(events[1].first);
+    EXPECT_EQ(Dock->MemberList().Count(), 1);  // hidden members stay members
+    EXPECT_FALSE(Dock->HasVisibleToolbars());
+    bar->Show();
+    EXPECT_EQ(events.size(), 3u);
+    bar->SetDockedTo(nullptr);
+    ASSERT_EQ(events.size(), 4u);
+    EXPECT_FALSE(events[3].first);
+    Dock->OnInsertRemoveBar = nullptr;
+}
