@@ -743,6 +743,11 @@ void TWinControl::DestroyHandle()
 {
     if (!FHandle)
         return;
+    // Children first, each through its own DestroyWnd so that it keeps its text (an edit box's
+    // typed text lives only in its window); DestroyWindow would take them down unasked.
+    for (TControl* c : std::vector<TControl*>(FControls))
+        if (auto* w = dynamic_cast<TWinControl*>(c))
+            w->DestroyHandle();
     DestroyWnd();
     FHandle = nullptr;  // WM_NCDESTROY cleared it already unless the window was not ours
     FShowing = false;
