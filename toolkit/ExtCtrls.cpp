@@ -58,7 +58,11 @@ const TClassInfo& TTimer::StaticClassInfo()
     return info;
 }
 
-TTimer::TTimer(TComponent* AOwner) : TComponent(AOwner) {}
+TTimer::TTimer(TComponent* AOwner) : TComponent(AOwner)
+{
+    // Enabled from the start: a timer made in code ticks once its handler is assigned.
+    UpdateTimer();
+}
 
 TTimer::~TTimer()
 {
