@@ -338,3 +338,30 @@ TEST(Controls, EditTextWithAndWithoutAWindow)
     EXPECT_EQ(edit->Text(), L"7");
     delete edit;
 }
+
+TEST(Controls, TypedTextSurvivesTheParentsWindowBeingMadeAgain)
+{
+    auto form = ShownForm(240, 120);
+    auto* box = new TTestPanel(form.get());
+    box->SetBounds(0, 0, 200, 80);
+    box->SetParent(form.get());
+    auto* edit = new TEdit(form.get());
+    edit->SetText(L"old");
+    edit->SetParent(box);
+    SetWindowTextW(edit->Handle(), L"typed 入力");  // as the user would change it
+
+    form->SetBorderStyle(bsSingle);  // the form's window, and its children's, are made again
+    ASSERT_TRUE(edit->HandleAllocated());
+    EXPECT_EQ(edit->Text(), L"typed 入力");
+    wchar_t text[32] = {};
+    GetWindowTextW(edit->Handle(), text, 32);
+    EXPECT_STREQ(text, L"typed 入力");
+    EXPECT_EQ(GetParent(edit->Handle()), box->Handle());
+    EXPECT_EQ(GetParent(box->Handle()), form->Handle());
+
+    SetWindowTextW(edit->Handle(), L"again");
+    auto other = std::make_unique<TForm>(nullptr);
+    box->SetParent(other.get());  // no window until needed under the new parent
+    EXPECT_FALSE(edit->HandleAllocated());
+    EXPECT_EQ(edit->Text(), L"again");
+}

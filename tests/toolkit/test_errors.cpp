@@ -94,11 +94,11 @@ TEST(ErrorReport, TimerHandlerErrorsAreReportedUnderTheTitleAndTicksGoOn)
     }
 }
 
-TEST(ErrorReport, ErrorsFromWindowMessagesOfOtherKindsAreReportedToo)
+TEST(ErrorReport, ErrorsFromOtherWindowMessagesAreReportedToo)
 {
     TErrorRecorder recorder;
     auto form = std::make_unique<TForm>(nullptr);
-    form->OnResize = [](TObject*) { throw std::runtime_error("resize failed"); };
+    form->OnResize = [](TObject*) { throw EConvertError(L"resize failed"); };
     HWND handle = form->Handle();
     SetWindowPos(handle, nullptr, 0, 0, 250, 180, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     ASSERT_FALSE(recorder.Errors.empty());

@@ -39,6 +39,18 @@ TEST(Timers, TicksArriveThroughTheMessageLoopWhileEnabled)
     EXPECT_TRUE(PumpUntil([&] { return ticks > stopped; }, 3000));
 }
 
+TEST(Timers, ATimerMadeInCodeRunsWithItsDefaults)
+{
+    // Enabled and a second's interval from the start: assigning the handler is all it takes.
+    TTimer timer(nullptr);
+    int ticks = 0;
+    timer.OnTimer = [&](TObject*) { ++ticks; };
+    EXPECT_TRUE(timer.Enabled());
+    EXPECT_EQ(timer.Interval(), 1000u);
+    EXPECT_TRUE(timer.Running());
+    EXPECT_TRUE(PumpUntil([&] { return ticks == 1; }, 2000));
+}
+
 TEST(Timers, EnablingAnEnabledTimerDoesNotRestartIt)
 {
     TTimer timer(nullptr);
@@ -62,14 +74,14 @@ TEST(Timers, EnablingAnEnabledTimerDoesNotRestartIt)
 
 TEST(Timers, SwitchingOnWithNoTimerLeftRaisesAndLeavesTheTimerOff)
 {
+    TTimer timer(nullptr);
+    timer.SetEnabled(false);
     TTimerFunctionGuard restore;
     int attempts = 0;
     TTimer::SetTimerFunction([&](HWND, UINT_PTR, UINT) -> UINT_PTR {
         ++attempts;
         return 0;
     });
-    TTimer timer(nullptr);
-    timer.SetEnabled(false);
     timer.SetInterval(30);
     int ticks = 0;
     timer.SetOnTimer([&](TObject*) { ++ticks; });
