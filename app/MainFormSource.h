@@ -10,6 +10,8 @@
 #include "ExtCtrls.h"
 #include "Forms.h"
 #include "StdCtrls.h"
+#include "TB97.h"
+#include "TB97Tlwn.h"
 
 class TMainForm : public TForm {
     TK_CLASSINFO(TMainForm, TForm)
@@ -20,7 +22,8 @@ public:
     // Components of the stored layout, owned by the form.
     TTimer* LoopTimer = nullptr;
     TTimer* StartTimer = nullptr;
-    TScrollBox* ToolBar = nullptr;  // plain bar until the dock and its tool window take its place
+    TDock97* Dock971 = nullptr;
+    TToolWindow97* ToolWindow971 = nullptr;
     TButton* StartStopButton = nullptr;
     TScrollBox* ScrollBox1 = nullptr;
     TImage* image = nullptr;

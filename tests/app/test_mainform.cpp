@@ -96,6 +96,17 @@ TEST_F(MainFormTest, FirstShowIsSmallCentredAndReady)
     EXPECT_EQ(MainForm->Font()->Name(), L"ＭＳ Ｐゴシック");
     EXPECT_EQ(MainForm->Font()->Height(), -12);
     EXPECT_EQ(MainForm->StartStopButton->Font()->Name(), L"ＭＳ Ｐゴシック") << "controls inherit the form's font";
+    // The toolbar: a tool window docked at row 0, position 0 on a 36-pixel top dock.
+    EXPECT_EQ(MainForm->ToolWindow971->DockedTo(), MainForm->Dock971);
+    EXPECT_EQ(MainForm->ToolWindow971->DockRow(), 0);
+    EXPECT_EQ(MainForm->ToolWindow971->DockPos(), 0);
+    EXPECT_EQ(MainForm->ToolWindow971->ClientAreaWidth(), 572);
+    EXPECT_EQ(MainForm->ToolWindow971->ClientAreaHeight(), 32);
+    EXPECT_EQ(MainForm->Dock971->Top(), 0);
+    EXPECT_EQ(MainForm->Dock971->Height(), 36);
+    EXPECT_EQ(MainForm->Dock971->Width(), MainForm->ClientWidth());
+    EXPECT_EQ(MainForm->StartStopButton->Parent(), MainForm->ToolWindow971);
+    EXPECT_EQ(MainForm->ScrollBox1->Top(), 36) << "the scroll box takes what the dock leaves";
 }
 
 TEST_F(MainFormTest, StartSizesFrameImageAndWindowFromTheTarget)
