@@ -109,6 +109,31 @@ TEST_F(MainFormTest, FirstShowIsSmallCentredAndReady)
     EXPECT_EQ(MainForm->ScrollBox1->Top(), 36) << "the scroll box takes what the dock leaves";
 }
 
+TEST_F(MainFormTest, ToolbarFloatsInACaptionedToolWindowOfTheMainWindowAndDocksBack)
+{
+    TToolWindow97* bar = MainForm->ToolWindow971;
+    bar->SetDockedTo(nullptr);
+    PumpMessages(100);
+    ASSERT_FALSE(bar->IsDocked());
+    HWND floating = bar->Handle();
+    const LONG_PTR style = GetWindowLongPtrW(floating, GWL_STYLE);
+    const LONG_PTR exStyle = GetWindowLongPtrW(floating, GWL_EXSTYLE);
+    EXPECT_TRUE(style & WS_POPUP);
+    EXPECT_TRUE(exStyle & WS_EX_TOOLWINDOW);
+    EXPECT_TRUE(IsWindowVisible(floating));
+    EXPECT_EQ(reinterpret_cast<HWND>(GetWindowLongPtrW(floating, GWLP_HWNDPARENT)), MainForm->Handle());
+    EXPECT_EQ(bar->Caption(), L"ToolWindow971");
+    EXPECT_EQ(MainForm->Dock971->Height(), 0) << "an empty top dock takes no room";
+
+    bar->SetDockedTo(MainForm->Dock971);
+    PumpMessages(100);
+    EXPECT_TRUE(bar->IsDocked());
+    EXPECT_EQ(bar->DockRow(), 0);
+    EXPECT_EQ(bar->DockPos(), 0);
+    EXPECT_EQ(MainForm->Dock971->Height(), 36);
+    EXPECT_EQ(MainForm->StartStopButton->Parent(), bar);
+}
+
 TEST_F(MainFormTest, StartSizesFrameImageAndWindowFromTheTarget)
 {
     struct {

@@ -27,7 +27,7 @@ TEST_F(ToolWindowSoakTest, ManyDockFloatDockCyclesLeaveNothingBehind)
     const TGdiCounts gdi = GdiLiveCounts();
     const int registrations = HookRegistrationCount();
     const int32_t refs = HookProcRefCount(ToolWindowHookProc);
-    for (int i = 0; i < 250; ++i) {
+    for (int i = 0; i < 1000; ++i) {
         bar->SetDockedTo(nullptr);
         ASSERT_FALSE(bar->IsDocked());
         bar->SetDockedTo(Dock);
