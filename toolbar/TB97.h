@@ -413,6 +413,8 @@ private:
 
 TDockType GetDockTypeOf(const TDock97* dock);
 void RecalcFrame(TWinControl* control);
+// The window's whole rectangle and its client area, both in window coordinates (non-client painting).
+void GetFrameAndClientRects(HWND wnd, RECT& frame, RECT& client);
 TCustomForm* GetToolWindowParentForm(const TCustomToolWindow97* toolWindow);
 TCustomForm* ValidToolWindowParentForm(const TCustomToolWindow97* toolWindow);
 TDock97* AsDock(TWinControl* control);

@@ -485,14 +485,8 @@ void TDock97::WMNCPaint(TMessage& Message)
     if (!dc)
         return;
     TScopeExit release([wnd, dc] { ReleaseDC(wnd, dc); });
-    RECT w{};
-    GetWindowRect(wnd, &w);
-    RECT f{0, 0, w.right - w.left, w.bottom - w.top};
-    POINT origin{0, 0};
-    ::ClientToScreen(wnd, &origin);
-    RECT c{};
-    GetClientRect(wnd, &c);
-    OffsetRect(&c, origin.x - w.left, origin.y - w.top);
+    RECT f{}, c{};
+    GetFrameAndClientRects(wnd, f, c);
     ExcludeClipRect(dc, c.left, c.top, c.right, c.bottom);
     HBRUSH brush = CreateSolidBrush(ColorToRGB(Color()));
     FillRect(dc, &f, brush);

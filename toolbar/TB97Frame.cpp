@@ -191,14 +191,8 @@ void TCustomToolWindow97::DrawPlainNCArea(HRGN clip)
         return;
     TScopeExit release([wnd, dc] { CountedReleaseDC(wnd, dc); });
     SelectNCUpdateRgn(wnd, dc, clip);
-    RECT w{};
-    GetWindowRect(wnd, &w);
-    RECT r{0, 0, w.right - w.left, w.bottom - w.top};
-    POINT origin{0, 0};
-    ::ClientToScreen(wnd, &origin);
-    RECT client{};
-    GetClientRect(wnd, &client);
-    OffsetRect(&client, origin.x - w.left, origin.y - w.top);
+    RECT r{}, client{};
+    GetFrameAndClientRects(wnd, r, client);
     ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
     if (FIsDocked) {
         if (FBorderStyle == bsSingle)

@@ -28,6 +28,17 @@ void RecalcFrame(TWinControl* control)
                      SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
+void GetFrameAndClientRects(HWND wnd, RECT& frame, RECT& client)
+{
+    RECT w{};
+    GetWindowRect(wnd, &w);
+    frame = RECT{0, 0, w.right - w.left, w.bottom - w.top};
+    POINT origin{0, 0};
+    ::ClientToScreen(wnd, &origin);
+    GetClientRect(wnd, &client);
+    OffsetRect(&client, origin.x - w.left, origin.y - w.top);
+}
+
 TCustomForm* GetToolWindowParentForm(const TCustomToolWindow97* toolWindow)
 {
     TCustomForm* outermost = nullptr;
