@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchClock.h"
 #include "Forms.h"
 #include "TB97.h"
 #include "TB97Tlwn.h"
@@ -15,24 +16,6 @@
 namespace {
 
 int Errors = 0;
-
-double Now()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 void Pump()
 {
