@@ -315,6 +315,32 @@ void TCustomForm::SetWindowState(TWindowState value)
         ShowWindow(FHandle, value == wsMinimized ? SW_MINIMIZE : value == wsMaximized ? SW_MAXIMIZE : SW_RESTORE);
 }
 
+namespace {
+
+// The window styles of a form's frame.
+void BorderStyles(TFormBorderStyle border, DWORD& style, DWORD& exStyle)
+{
+    switch (border) {
+    case bsNone: style |= WS_POPUP; break;
+    case bsSingle: style |= WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_BORDER; break;
+    case bsSizeable: style |= WS_OVERLAPPEDWINDOW; break;
+    case bsDialog:
+        style |= WS_POPUP | WS_CAPTION | WS_SYSMENU;
+        exStyle |= WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
+        break;
+    case bsToolWindow:
+        style |= WS_POPUP | WS_CAPTION | WS_SYSMENU;
+        exStyle |= WS_EX_TOOLWINDOW;
+        break;
+    case bsSizeToolWin:
+        style |= WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
+        exStyle |= WS_EX_TOOLWINDOW;
+        break;
+    }
+}
+
+}  // namespace
+
 void TCustomForm::CreateParams(TCreateParams& Params)
 {
     TScrollingWinControl::CreateParams(Params);
@@ -323,23 +349,10 @@ void TCustomForm::CreateParams(TCreateParams& Params)
     Params.WndParent = FParent ? FParent->Handle() : FParentWindow;
     if (FParent)
         Params.Style |= WS_CHILD | WS_CLIPSIBLINGS;
-    switch (FBorderStyle) {
-    case bsNone: Params.Style |= WS_POPUP; break;
-    case bsSingle: Params.Style |= WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_BORDER; break;
-    case bsSizeable: Params.Style |= WS_OVERLAPPEDWINDOW; break;
-    case bsDialog:
-        Params.Style |= WS_POPUP | WS_CAPTION | WS_SYSMENU;
-        Params.ExStyle |= WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
-        break;
-    case bsToolWindow:
-        Params.Style |= WS_POPUP | WS_CAPTION | WS_SYSMENU;
-        Params.ExStyle |= WS_EX_TOOLWINDOW;
-        break;
-    case bsSizeToolWin:
-        Params.Style |= WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
-        Params.ExStyle |= WS_EX_TOOLWINDOW;
-        break;
-    }
+    DWORD style = 0, exStyle = 0;
+    BorderStyles(FBorderStyle, style, exStyle);
+    Params.Style |= style;
+    Params.ExStyle |= exStyle;
     if (FFormStyle == fsStayOnTop)
         Params.ExStyle |= WS_EX_TOPMOST;
     if (FFormStyle == fsMDIChild) {
@@ -397,10 +410,10 @@ RECT TCustomForm::ClientRect() const
     if (FHandle)
         return TScrollingWinControl::ClientRect();
     // No window yet: the client area follows from the frame the window will have.
-    TCreateParams params;
-    const_cast<TCustomForm*>(this)->CreateParams(params);
+    DWORD style = 0, exStyle = 0;
+    BorderStyles(FFormStyle == fsMDIChild ? bsSizeable : FBorderStyle, style, exStyle);
     RECT frame{0, 0, 0, 0};
-    AdjustWindowRectEx(&frame, params.Style, FALSE, params.ExStyle);
+    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
     return RECT{0, 0, std::max<LONG>(0, FWidth - (frame.right - frame.left)), std::max<LONG>(0, FHeight - (frame.bottom - frame.top))};
 }
 
