@@ -1116,11 +1116,6 @@ void TWinControl::UpdateControlState()
         UpdateShowing();
 }
 
-void TWinControl::FontChanged()
-{
-    TControl::FontChanged();
-}
-
 void TWinControl::PaintWindow(HDC dc)
 {
     TMessage message{WM_PAINT, reinterpret_cast<WPARAM>(dc), 0, 0};
@@ -1238,11 +1233,6 @@ void TWinControl::WMSetFocus(TMessage& Message)
     DefaultHandler(Message);
     if (TCustomForm* form = GetParentForm(this); form && form != this)
         form->FocusControlChanged(this);
-}
-
-void TWinControl::WMKillFocus(TMessage& Message)
-{
-    DefaultHandler(Message);
 }
 
 void TWinControl::WMSysColorChange(TMessage& Message)

@@ -324,7 +324,6 @@ protected:
     // Frees every child control; derived destructors call it first so children leave a whole parent.
     void DestroyChildControls();
     void SetZOrderPosition();
-    void FontChanged() override;
 
     HWND FHandle = nullptr;
     WNDPROC FDefWndProc = nullptr;
@@ -352,7 +351,6 @@ protected:
         TK_MESSAGE(WM_CTLCOLORBTN, WMCtlColor)
         TK_MESSAGE(WM_NCDESTROY, WMNCDestroy)
         TK_MESSAGE(WM_SETFOCUS, WMSetFocus)
-        TK_MESSAGE(WM_KILLFOCUS, WMKillFocus)
         TK_MESSAGE(WM_SYSCOLORCHANGE, WMSysColorChange)
         TK_MESSAGE(CN_KEYDOWN, CNKeyDown)
         TK_MESSAGE(CM_SHOWINGCHANGED, CMShowingChanged)
@@ -379,7 +377,6 @@ protected:
     void WMCtlColor(TMessage& Message);
     void WMNCDestroy(TMessage& Message);
     void WMSetFocus(TMessage& Message);
-    void WMKillFocus(TMessage& Message);
     void WMSysColorChange(TMessage& Message);
     void CNKeyDown(TMessage& Message);
     void CMShowingChanged(TMessage& Message);

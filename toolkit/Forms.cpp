@@ -131,12 +131,21 @@ void TScrollingWinControl::ScrollTo(int bar, int position)
     current = position;
     const int dx = bar == SB_HORZ ? delta : 0;
     const int dy = bar == SB_VERT ? delta : 0;
-    DisableAlign();
-    for (TControl* c : FControls)
-        if (c->Align() == alNone)
-            c->SetBounds(c->Left() + dx, c->Top() + dy, c->Width(), c->Height());
-    --FAlignLevel;
-    FAlignPending = false;
+    {
+        // Moving the children is not a reason to re-align them.
+        DisableAlign();
+        struct TRestore {
+            TScrollingWinControl* Self;
+            ~TRestore()
+            {
+                --Self->FAlignLevel;
+                Self->FAlignPending = false;
+            }
+        } restore{this};
+        for (TControl* c : FControls)
+            if (c->Align() == alNone)
+                c->SetBounds(c->Left() + dx, c->Top() + dy, c->Width(), c->Height());
+    }
     if (FHandle) {
         SetScrollPos(FHandle, bar, position, TRUE);
         InvalidateRect(FHandle, nullptr, TRUE);
@@ -273,11 +282,6 @@ void TCustomForm::LoadLayout()
     if (!data)
         throw EReadError(L"Cannot load the stored layout of " + name);
     ReadComponentFromText(this, ReadLayoutTextUtf8(std::string_view(data, size)));
-}
-
-void TCustomForm::Loaded()
-{
-    TScrollingWinControl::Loaded();
 }
 
 void TCustomForm::SetBorderStyle(TFormBorderStyle value)
@@ -467,11 +471,6 @@ void TCustomForm::CMTextChanged(TMessage& Message)
     (void)Message;
     if (FHandle)
         SetWindowTextW(FHandle, FText.c_str());
-}
-
-void TCustomForm::WMNCCreate(TMessage& Message)
-{
-    DefaultHandler(Message);
 }
 
 bool TCustomForm::CloseQuery()

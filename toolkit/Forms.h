@@ -120,13 +120,11 @@ protected:
     void CreateParams(TCreateParams& Params) override;
     void CreateWnd() override;
     void DestroyWnd() override;
-    void Loaded() override;
     virtual void DoClose(TCloseAction& Action);
 
     TK_BEGIN_MESSAGE_MAP()
         TK_MESSAGE(WM_CLOSE, WMClose)
         TK_MESSAGE(WM_ACTIVATE, WMActivate)
-        TK_MESSAGE(WM_NCCREATE, WMNCCreate)
         TK_MESSAGE(CM_SHOWINGCHANGED, CMShowingChanged)
         TK_MESSAGE(CM_DIALOGKEY, CMDialogKey)
         TK_MESSAGE(CM_RELEASE, CMRelease)
@@ -136,7 +134,6 @@ protected:
 protected:
     void WMClose(TMessage& Message);
     void WMActivate(TMessage& Message);
-    void WMNCCreate(TMessage& Message);
     void CMShowingChanged(TMessage& Message);
     void CMDialogKey(TMessage& Message);
     void CMRelease(TMessage& Message);
