@@ -14,14 +14,17 @@ PACKAGES := cmake ninja-build g++ g++-mingw-w64-x86-64-posix googletest \
     wine wine64 xvfb xauth fonts-ipafont-gothic fonts-wine \
     libxrender1 libxrandr2 libxi6 libxcursor1 libxcomposite1 libxinerama1 libxfixes3 libxxf86vm1
 
+# What `make run` needs beyond building: the screenshot command it prints for a private display.
+RUN_PACKAGES := imagemagick
+
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build build-win build-native test test-win test-native run bench clean
+.PHONY: all deps deps-run configure build build-win build-native test test-win test-native run bench clean
 
 all: build
 
-deps:
-	@missing=$$(for p in $(PACKAGES); do \
+deps deps-run:
+	@missing=$$(for p in $(PACKAGES) $(if $(filter deps-run,$@),$(RUN_PACKAGES)); do \
 	    dpkg-query -W -f='$${Status}\n' "$$p" 2>/dev/null | grep -q '^install ok installed$$' || echo "$$p"; \
 	done); \
 	if [ -n "$$missing" ]; then \
@@ -64,7 +67,9 @@ test: build
 	if [ $$status = 0 ]; then echo "make test: all tests passed"; else echo "make test: FAILED"; fi; \
 	exit $$status
 
-run: build-win
+# Only the two programs it starts: a first run need not wait for the tests and benchmarks.
+run: deps-run $(WIN)/build.ninja
+	cmake --build $(WIN) -j $(JOBS) --target Tinteye SampleView
 	@for exe in $(WIN)/app/Tinteye.exe $(WIN)/tools/SampleView.exe; do \
 	    [ -f "$$exe" ] || { echo "make run: $$exe has not been built (is it defined in the CMake files yet?)" >&2; exit 1; }; \
 	done
