@@ -87,7 +87,8 @@ public:
     bool CommitPending() const { return FCommitPending; }
     const TList& MemberList() const { return FMemberList; }
     const TList& ShownList() const { return FShownList; }
-    const std::vector<int32_t>& RowThicknesses() const { return FRowThicknesses; }
+    // Bar size per row, kept sparse: rows without a shown member have no entry.
+    const TDockRowInfo& RowThicknesses() const { return FRowThicknesses; }
 
     void BeginUpdate();
     void EndUpdate();
@@ -99,7 +100,8 @@ public:
     int32_t GetHighestRow() const;
     int32_t GetNumberOfToolbarsOnRow(int32_t row, const TCustomToolWindow97* notThisBar) const;
     void RemoveBlankRows();
-    void InsertRowBefore(int32_t row);
+    // Returns the row now free, which is row unless rows near INT32_MAX had to be renumbered.
+    int32_t InsertRowBefore(int32_t row);
     void BuildRowInfo();
     int32_t GetRowSize(int32_t row, TCustomToolWindow97* defaultBar) const;
     int32_t GetRowOf(int32_t coordinate, bool& before) const;
@@ -138,6 +140,8 @@ protected:
 
 private:
     std::vector<TDockMember> MemberData() const;
+    std::vector<int32_t> MemberRows() const;
+    void SetMemberRows(const std::vector<int32_t>& rows);
 
     TDockPosition FPosition = dpTop;
     bool FAllowDrag = true;
@@ -155,7 +159,7 @@ private:
     int32_t FBoundLinesHeight = 0;
     TList FMemberList;
     TList FShownList;
-    std::vector<int32_t> FRowThicknesses;
+    TDockRowInfo FRowThicknesses;
 };
 
 // ---- TCustomToolWindow97 ----------------------------------------------------------------
@@ -256,6 +260,9 @@ public:
     void ArrangeControls();
     void CustomArrangeControls(TDockType previousDockType, TDock97* dockingTo, bool resize);
     void GetDockRowSize(int32_t& Size);
+    // The dock's placement of this tool window: the row and position it stores (no
+    // arrangement follows) and, for a shown member, the bounds it takes, applied unchanged.
+    void ApplyDockPlacement(int32_t dockRow, int32_t dockPos, const TGeomBounds* bounds = nullptr);
     void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
     // Without a window yet, the client area is what the frame of the current placement leaves.
     RECT ClientRect() const override;
@@ -338,7 +345,6 @@ private:
     TFloatingWindowParent* NewFloatingParent(TCustomForm* ownerForm);
     TFrameState FrameState() const;
     void DrawPlainNCArea(HRGN clip);
-    friend class TDock97;
 
     int32_t FDockPos = -1;
     int32_t FDockRow = 0;
