@@ -243,6 +243,25 @@ public:
     virtual POINT OrderControls(bool CanMoveControls, TDockType PreviousDockType, TDock97* DockingTo) = 0;
     virtual void SizeChanging(int32_t AWidth, int32_t AHeight) { (void)AWidth, (void)AHeight; }
 
+    // Class-specific values of a position record (TB97Persist): written after the common
+    // ones, read while the tool window is restored (before its parent changes), and a last
+    // call after it has been placed. The base class stores nothing of its own.
+    virtual void WritePositionData(TPositionWriteIntProc WriteIntProc, TPositionWriteStringProc WriteStringProc,
+                                   void* ExtraData)
+    {
+        (void)WriteIntProc, (void)WriteStringProc, (void)ExtraData;
+    }
+    virtual void ReadPositionData(TPositionReadIntProc ReadIntProc, TPositionReadStringProc ReadStringProc,
+                                  void* ExtraData)
+    {
+        (void)ReadIntProc, (void)ReadStringProc, (void)ExtraData;
+    }
+    virtual void DoneReadingPositionData(TPositionReadIntProc ReadIntProc, TPositionReadStringProc ReadStringProc,
+                                         void* ExtraData)
+    {
+        (void)ReadIntProc, (void)ReadStringProc, (void)ExtraData;
+    }
+
     // Parent changes, membership, persistence quirks.
     void SetParent(TWinControl* AParent) override;
     bool HasParent() const override;
@@ -448,6 +467,22 @@ RECT WorkAreaOfRect(const RECT& r);
 extern TList* FloatingWindowList;
 
 void ToolWindowHookProc(THookProcCode Code, HWND Wnd, WPARAM WParam, LPARAM LParam);
+
+// Toolbar positions: every tool window owned directly by form, saved as a record under its
+// Name and restored from it (TB97Persist). The core pair reads and writes through the four
+// callbacks; loading brackets the form's docks in BeginUpdate/EndUpdate, ended also on error.
+void CustomSaveToolbarPositions(TCustomForm* form, TPositionWriteIntProc WriteIntProc,
+                                TPositionWriteStringProc WriteStringProc, void* ExtraData);
+void CustomLoadToolbarPositions(TCustomForm* form, TPositionReadIntProc ReadIntProc,
+                                TPositionReadStringProc ReadStringProc, void* ExtraData);
+// An initialisation file; the section of a tool window is sectionNamePrefix + its Name.
+void IniSaveToolbarPositions(TCustomForm* form, const std::wstring& fileName, const std::wstring& sectionNamePrefix);
+void IniLoadToolbarPositions(TCustomForm* form, const std::wstring& fileName, const std::wstring& sectionNamePrefix);
+// The registry: rootKey\baseKey\<Name>, string values; the base key is created when missing.
+void RegSaveToolbarPositionsEx(TCustomForm* form, HKEY rootKey, const std::wstring& baseKey);
+void RegLoadToolbarPositionsEx(TCustomForm* form, HKEY rootKey, const std::wstring& baseKey);
+void RegSaveToolbarPositions(TCustomForm* form, const std::wstring& baseKey);  // HKEY_CURRENT_USER
+void RegLoadToolbarPositions(TCustomForm* form, const std::wstring& baseKey);
 
 // Makes the framework's classes known to the layout reader.
 void RegisterToolbarClasses();
