@@ -141,6 +141,12 @@ public:
         return FReg.ReadString(value);
     }
 
+    // For an integer a missing value and an empty one both give the default: one query less.
+    std::wstring ReadText(const std::wstring& name, const std::wstring& value)
+    {
+        return Select(name, false) ? FReg.ReadString(value) : std::wstring();
+    }
+
     void Write(const std::wstring& name, const std::wstring& value, const std::wstring& data)
     {
         Select(name, true);
@@ -162,8 +168,7 @@ TRegStore& RegOf(void* extra)
 
 int32_t RegReadInt(const std::wstring& name, const std::wstring& value, int32_t def, void* extra)
 {
-    const std::optional<std::wstring> text = RegOf(extra).Read(name, value);
-    return text ? PositionTextToInt(*text, def) : def;
+    return PositionTextToInt(RegOf(extra).ReadText(name, value), def);
 }
 
 std::wstring RegReadString(const std::wstring& name, const std::wstring& value, const std::wstring& def, void* extra)
