@@ -200,6 +200,9 @@ TEST_F(PersistTest, StoredTextAndSectionNames)
         EXPECT_EQ(reg.ReadString(key), text) << Narrow(key);
     }
 
+    // A file that cannot be written raises the initialisation-file error.
+    EXPECT_THROW(IniSaveToolbarPositions(Form, L"C:\\no such folder\\positions.ini", L""), EIniFileException);
+
     // Loading creates the base key when it is missing.
     DeleteRegBase();
     RegLoadToolbarPositions(Form, RegBase);
