@@ -19,7 +19,12 @@
 
 // ---- allocation watch: the largest single request while armed (sanitizer builds) ----------
 
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TB97_ASAN 1
+#endif
+#endif
+#if (defined(__SANITIZE_ADDRESS__) || defined(TB97_ASAN)) && !defined(_MSC_VER)
 #define TB97_WATCH_ALLOCATIONS 1
 extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*malloc_hook)(const volatile void*, size_t),
                                                          void (*free_hook)(const volatile void*));
@@ -508,6 +513,9 @@ TEST(TB97Persist, CorruptRecordsLeaveEachToolWindowUntouchedOrFullyPlaced)
         sections.push_back(prefix + n);
 
     const bool watching = WatchAllocations();
+#ifdef TB97_WATCH_ALLOCATIONS
+    EXPECT_TRUE(watching) << "the sanitizer's allocation hooks could not be installed";
+#endif
     if (watching) {  // the watch itself sees a large request
         LargestRequest = 0;
         WatchArmed = true;
