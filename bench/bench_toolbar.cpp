@@ -106,7 +106,7 @@ TArrangeTimes MeasureArrange(int count, int runs)
         }
     }
     Pump();
-    const size_t rows = s.Dock->RowThicknesses().size();
+    const size_t rows = s.Dock->RowThicknesses().Rows().size();
     if (count >= 10 && rows != 10)
         std::fprintf(stderr, "dock has %zu rows, expected 10\n", rows);
     if (s.Dock->GetToolbarCount() != count)

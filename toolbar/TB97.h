@@ -87,7 +87,8 @@ public:
     bool CommitPending() const { return FCommitPending; }
     const TList& MemberList() const { return FMemberList; }
     const TList& ShownList() const { return FShownList; }
-    const std::vector<int32_t>& RowThicknesses() const { return FRowThicknesses; }
+    // Bar size per row, kept sparse: rows without a shown member have no entry.
+    const TDockRowInfo& RowThicknesses() const { return FRowThicknesses; }
 
     void BeginUpdate();
     void EndUpdate();
@@ -99,7 +100,8 @@ public:
     int32_t GetHighestRow() const;
     int32_t GetNumberOfToolbarsOnRow(int32_t row, const TCustomToolWindow97* notThisBar) const;
     void RemoveBlankRows();
-    void InsertRowBefore(int32_t row);
+    // Returns the row now free, which is row unless rows near INT32_MAX had to be renumbered.
+    int32_t InsertRowBefore(int32_t row);
     void BuildRowInfo();
     int32_t GetRowSize(int32_t row, TCustomToolWindow97* defaultBar) const;
     int32_t GetRowOf(int32_t coordinate, bool& before) const;
@@ -138,6 +140,8 @@ protected:
 
 private:
     std::vector<TDockMember> MemberData() const;
+    std::vector<int32_t> MemberRows() const;
+    void SetMemberRows(const std::vector<int32_t>& rows);
 
     TDockPosition FPosition = dpTop;
     bool FAllowDrag = true;
@@ -155,7 +159,7 @@ private:
     int32_t FBoundLinesHeight = 0;
     TList FMemberList;
     TList FShownList;
-    std::vector<int32_t> FRowThicknesses;
+    TDockRowInfo FRowThicknesses;
 };
 
 // ---- TCustomToolWindow97 ----------------------------------------------------------------
@@ -239,6 +243,25 @@ public:
     virtual POINT OrderControls(bool CanMoveControls, TDockType PreviousDockType, TDock97* DockingTo) = 0;
     virtual void SizeChanging(int32_t AWidth, int32_t AHeight) { (void)AWidth, (void)AHeight; }
 
+    // Class-specific values of a position record (TB97Persist): written after the common
+    // ones, read while the tool window is restored (before its parent changes), and a last
+    // call after it has been placed. The base class stores nothing of its own.
+    virtual void WritePositionData(TPositionWriteIntProc WriteIntProc, TPositionWriteStringProc WriteStringProc,
+                                   void* ExtraData)
+    {
+        (void)WriteIntProc, (void)WriteStringProc, (void)ExtraData;
+    }
+    virtual void ReadPositionData(TPositionReadIntProc ReadIntProc, TPositionReadStringProc ReadStringProc,
+                                  void* ExtraData)
+    {
+        (void)ReadIntProc, (void)ReadStringProc, (void)ExtraData;
+    }
+    virtual void DoneReadingPositionData(TPositionReadIntProc ReadIntProc, TPositionReadStringProc ReadStringProc,
+                                         void* ExtraData)
+    {
+        (void)ReadIntProc, (void)ReadStringProc, (void)ExtraData;
+    }
+
     // Parent changes, membership, persistence quirks.
     void SetParent(TWinControl* AParent) override;
     bool HasParent() const override;
@@ -256,6 +279,9 @@ public:
     void ArrangeControls();
     void CustomArrangeControls(TDockType previousDockType, TDock97* dockingTo, bool resize);
     void GetDockRowSize(int32_t& Size);
+    // The dock's placement of this tool window: the row and position it stores (no
+    // arrangement follows) and, for a shown member, the bounds it takes, applied unchanged.
+    void ApplyDockPlacement(int32_t dockRow, int32_t dockPos, const TGeomBounds* bounds = nullptr);
     void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
     // Without a window yet, the client area is what the frame of the current placement leaves.
     RECT ClientRect() const override;
@@ -338,7 +364,6 @@ private:
     TFloatingWindowParent* NewFloatingParent(TCustomForm* ownerForm);
     TFrameState FrameState() const;
     void DrawPlainNCArea(HRGN clip);
-    friend class TDock97;
 
     int32_t FDockPos = -1;
     int32_t FDockRow = 0;
@@ -442,6 +467,22 @@ RECT WorkAreaOfRect(const RECT& r);
 extern TList* FloatingWindowList;
 
 void ToolWindowHookProc(THookProcCode Code, HWND Wnd, WPARAM WParam, LPARAM LParam);
+
+// Toolbar positions: every tool window owned directly by form, saved as a record under its
+// Name and restored from it (TB97Persist). The core pair reads and writes through the four
+// callbacks; loading brackets the form's docks in BeginUpdate/EndUpdate, ended also on error.
+void CustomSaveToolbarPositions(TCustomForm* form, TPositionWriteIntProc WriteIntProc,
+                                TPositionWriteStringProc WriteStringProc, void* ExtraData);
+void CustomLoadToolbarPositions(TCustomForm* form, TPositionReadIntProc ReadIntProc,
+                                TPositionReadStringProc ReadStringProc, void* ExtraData);
+// An initialisation file; the section of a tool window is sectionNamePrefix + its Name.
+void IniSaveToolbarPositions(TCustomForm* form, const std::wstring& fileName, const std::wstring& sectionNamePrefix);
+void IniLoadToolbarPositions(TCustomForm* form, const std::wstring& fileName, const std::wstring& sectionNamePrefix);
+// The registry: rootKey\baseKey\<Name>, string values; the base key is created when missing.
+void RegSaveToolbarPositionsEx(TCustomForm* form, HKEY rootKey, const std::wstring& baseKey);
+void RegLoadToolbarPositionsEx(TCustomForm* form, HKEY rootKey, const std::wstring& baseKey);
+void RegSaveToolbarPositions(TCustomForm* form, const std::wstring& baseKey);  // HKEY_CURRENT_USER
+void RegLoadToolbarPositions(TCustomForm* form, const std::wstring& baseKey);
 
 // Makes the framework's classes known to the layout reader.
 void RegisterToolbarClasses();

@@ -1,5 +1,7 @@
 #include "TB97Tlwn.h"
 
+#include "TB97PositionData.h"
+
 
 namespace {
 
@@ -125,17 +127,22 @@ void TToolWindow97::SizeChanging(int32_t AWidth, int32_t AHeight)
     }
 }
 
-void TToolWindow97::ReadPositionData(TPositionReadIntProc ReadIntProc, TPositionReadStringProc, void* ExtraData)
+void TToolWindow97::ReadPositionData(TPositionReadIntProc ReadIntProc, TPositionReadStringProc ReadStringProc,
+                                     void* ExtraData)
 {
+    TCustomToolWindow97::ReadPositionData(ReadIntProc, ReadStringProc, ExtraData);
     if (!Resizable() || !ReadIntProc)
         return;
-    const int32_t height = ReadIntProc(Name(), L"ClientHeight", FBarHeight, ExtraData);
-    const int32_t width = ReadIntProc(Name(), L"ClientWidth", FBarWidth, ExtraData);
+    // Both are read before either applies, so a read that raises leaves the size alone.
+    const int32_t height = StoredClientSize(ReadIntProc(Name(), L"ClientHeight", FBarHeight, ExtraData));
+    const int32_t width = StoredClientSize(ReadIntProc(Name(), L"ClientWidth", FBarWidth, ExtraData));
     SetClientAreaSize(width, height);
 }
 
-void TToolWindow97::WritePositionData(TPositionWriteIntProc WriteIntProc, TPositionWriteStringProc, void* ExtraData)
+void TToolWindow97::WritePositionData(TPositionWriteIntProc WriteIntProc, TPositionWriteStringProc WriteStringProc,
+                                      void* ExtraData)
 {
+    TCustomToolWindow97::WritePositionData(WriteIntProc, WriteStringProc, ExtraData);
     if (!WriteIntProc)
         return;
     WriteIntProc(Name(), L"ClientWidth", FBarWidth, ExtraData);

@@ -583,6 +583,17 @@ void TCustomToolWindow97::SetDockRow(int32_t value)
         FDockedTo->ArrangeToolbars(false);
 }
 
+void TCustomToolWindow97::ApplyDockPlacement(int32_t dockRow, int32_t dockPos, const TGeomBounds* bounds)
+{
+    FDockRow = dockRow;
+    FDockPos = dockPos;
+    if (!bounds)
+        return;
+    ++FBoundsUpdateCount;
+    TScopeExit done([this] { --FBoundsUpdateCount; });
+    SetBounds(bounds->Left, bounds->Top, bounds->Width, bounds->Height);
+}
+
 void TCustomToolWindow97::SetBorderStyle(TFormBorderStyle value)
 {
     if (FBorderStyle == value)
