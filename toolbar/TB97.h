@@ -79,6 +79,9 @@ public:
     void SetLimitToOneRow(bool value) { FLimitToOneRow = value; }
     std::wstring Version() const;
     void SetVersion(const std::wstring&) {}
+    // Any component: the toolkit has no pop-up menu class, but stored layouts name one.
+    TComponent* PopupMenu() const { return FPopupMenu; }
+    void SetPopupMenu(TComponent* value);
 
     int32_t BoundLinesWidth() const { return FBoundLinesWidth; }
     int32_t BoundLinesHeight() const { return FBoundLinesHeight; }
@@ -156,6 +159,7 @@ private:
     TList FMemberList;
     TList FShownList;
     std::vector<int32_t> FRowThicknesses;
+    TComponent* FPopupMenu = nullptr;
 };
 
 // ---- TCustomToolWindow97 ----------------------------------------------------------------
@@ -213,6 +217,8 @@ public:
     void SetShowHint(bool value) { FShowHint = value; }
     bool ParentShowHint() const { return FParentShowHint; }
     void SetParentShowHint(bool value) { FParentShowHint = value; }
+    TComponent* PopupMenu() const { return FPopupMenu; }
+    void SetPopupMenu(TComponent* value);
 
     // Internal state, readable for the other parts of the framework and for tests.
     TDockType PreviousDockType() const { return FPreviousDockType; }
@@ -288,6 +294,8 @@ public:
     TCloseQueryEvent OnCloseQuery;
     TDockChangingExEvent OnDockChangingEx;
     TDockChangingExEvent OnDockChangingHidden;
+    TDragDropEvent OnDragDrop;
+    TDragOverEvent OnDragOver;
 
 protected:
     virtual void GetParams(TToolWindowParams& Params);
@@ -335,6 +343,7 @@ protected:
 
 private:
     void SyncFloatingState();
+    void AskParams();
     TFloatingWindowParent* NewFloatingParent(TCustomForm* ownerForm);
     TFrameState FrameState() const;
     void DrawPlainNCArea(HRGN clip);
@@ -362,6 +371,7 @@ private:
     TDockType FPreviousDockType = dtNotDocked;
     bool FPreviousDockTypeKnown = false;
     TToolWindowParams FWindowParams{true, true, true};
+    bool FParamsAsked = false;
     int32_t FBoundsUpdateCount = 0;
     int32_t FArrangeControlsLock = 0;
     int32_t FMoveEventLock = 0;
@@ -377,6 +387,7 @@ private:
     bool FCloseButtonPressed = false;
     bool FShowHint = false;
     bool FParentShowHint = true;
+    TComponent* FPopupMenu = nullptr;
 };
 
 // ---- TFloatingWindowParent ----------------------------------------------------------------
