@@ -145,7 +145,7 @@ int main()
     TApplication app(nullptr);
     Application->Initialize();
     // No error boxes: errors are printed and counted.
-    Application->SetErrorReporter([](const std::wstring& text, const std::wstring&, UINT) {
+    Application->SetErrorReporter([](HWND, const std::wstring& text, const std::wstring&, UINT) {
         ++Errors;
         std::fprintf(stderr, "error: %ls\n", text.c_str());
     });

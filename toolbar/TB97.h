@@ -79,6 +79,9 @@ public:
     void SetLimitToOneRow(bool value) { FLimitToOneRow = value; }
     std::wstring Version() const;
     void SetVersion(const std::wstring&) {}
+    // Any component: the toolkit has no pop-up menu class, but stored layouts name one.
+    TComponent* PopupMenu() const { return FPopupMenu; }
+    void SetPopupMenu(TComponent* value);
 
     int32_t BoundLinesWidth() const { return FBoundLinesWidth; }
     int32_t BoundLinesHeight() const { return FBoundLinesHeight; }
@@ -160,6 +163,7 @@ private:
     TList FMemberList;
     TList FShownList;
     TDockRowInfo FRowThicknesses;
+    TComponent* FPopupMenu = nullptr;
 };
 
 // ---- TCustomToolWindow97 ----------------------------------------------------------------
@@ -217,6 +221,8 @@ public:
     void SetShowHint(bool value) { FShowHint = value; }
     bool ParentShowHint() const { return FParentShowHint; }
     void SetParentShowHint(bool value) { FParentShowHint = value; }
+    TComponent* PopupMenu() const { return FPopupMenu; }
+    void SetPopupMenu(TComponent* value);
 
     // Internal state, readable for the other parts of the framework and for tests.
     TDockType PreviousDockType() const { return FPreviousDockType; }
@@ -314,6 +320,8 @@ public:
     TCloseQueryEvent OnCloseQuery;
     TDockChangingExEvent OnDockChangingEx;
     TDockChangingExEvent OnDockChangingHidden;
+    TDragDropEvent OnDragDrop;
+    TDragOverEvent OnDragOver;
 
 protected:
     virtual void GetParams(TToolWindowParams& Params);
@@ -361,6 +369,7 @@ protected:
 
 private:
     void SyncFloatingState();
+    void AskParams();
     TFloatingWindowParent* NewFloatingParent(TCustomForm* ownerForm);
     TFrameState FrameState() const;
     void DrawPlainNCArea(HRGN clip);
@@ -387,6 +396,7 @@ private:
     TDockType FPreviousDockType = dtNotDocked;
     bool FPreviousDockTypeKnown = false;
     TToolWindowParams FWindowParams{true, true, true};
+    bool FParamsAsked = false;
     int32_t FBoundsUpdateCount = 0;
     int32_t FArrangeControlsLock = 0;
     int32_t FMoveEventLock = 0;
@@ -402,6 +412,7 @@ private:
     bool FCloseButtonPressed = false;
     bool FShowHint = false;
     bool FParentShowHint = true;
+    TComponent* FPopupMenu = nullptr;
 };
 
 // ---- TFloatingWindowParent ----------------------------------------------------------------

@@ -48,6 +48,7 @@ const TClassInfo& TDock97::StaticClassInfo()
               {L"alNone", L"alTop", L"alBottom", L"alLeft", L"alRight", L"alClient"}, alTop)
         .String(L"Version", &TDock97::Version, &TDock97::SetVersion)
         .NeverStored()
+        .Component(L"PopupMenu", &TDock97::PopupMenu, &TDock97::SetPopupMenu)
         .Event(L"OnInsertRemoveBar", &TDock97::OnInsertRemoveBar)
         .Event(L"OnRequestDock", &TDock97::OnRequestDock)
         .Build();
@@ -419,11 +420,22 @@ void TDock97::Loaded()
     ArrangeToolbars(false);
 }
 
+void TDock97::SetPopupMenu(TComponent* value)
+{
+    if (value == FPopupMenu)
+        return;
+    FPopupMenu = value;
+    if (value)
+        value->FreeNotification(this);
+}
+
 void TDock97::Notification(TComponent* component, TOperation operation)
 {
     TCustomControl::Notification(component, operation);
     if (operation != opRemove)
         return;
+    if (component == FPopupMenu)
+        FPopupMenu = nullptr;
     // Compared by identity: by now the tool window is only a TComponent, no longer castable.
     for (TList* list : {&FMemberList, &FShownList})
         for (int i = list->Count() - 1; i >= 0; --i)
