@@ -7,7 +7,8 @@
 
 namespace {
 
-// Bottom-left pixel as a palette-relative colour, so a palette picture matches its own entry.
+// The bottom-left pixel is matched as a palette-relative colour, so that a palette picture
+// finds its own entry.
 constexpr TColor PaletteRelative = 0x02000000;
 
 // Offset of a window's client origin (or window origin) from its parent's client origin.
