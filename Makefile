@@ -16,7 +16,7 @@ PACKAGES := cmake ninja-build g++ g++-mingw-w64-x86-64-posix googletest \
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build build-win build-native test test-win test-native run bench clean
+.PHONY: all deps configure build build-win build-native test test-win test-native run gallery bench clean
 
 all: build
 
@@ -69,6 +69,11 @@ run: build-win
 	    [ -f "$$exe" ] || { echo "make run: $$exe has not been built (is it defined in the CMake files yet?)" >&2; exit 1; }; \
 	done
 	$(WINE_RUN) --dir $(WIN)/wine-desktop --desktop --background $(WIN)/tools/SampleView.exe $(WIN)/app/Tinteye.exe
+
+# The toolbar gallery, the framework's visual reference, shown like make run.
+gallery: build-win
+	@[ -f $(WIN)/tools/Gallery.exe ] || { echo "make gallery: $(WIN)/tools/Gallery.exe has not been built" >&2; exit 1; }
+	$(WINE_RUN) --dir $(WIN)/wine-desktop --desktop $(WIN)/tools/Gallery.exe
 
 # Native benchmarks from an optimised build (sanitizers would distort them);
 # Windows ones under Wine in a private display.
