@@ -19,7 +19,7 @@ RUN_PACKAGES := imagemagick
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps deps-run configure build build-win build-native test test-win test-native run bench clean
+.PHONY: all deps deps-run configure build build-win build-native test test-win test-native run gallery bench clean
 
 all: build
 
@@ -74,6 +74,11 @@ run: deps-run $(WIN)/build.ninja
 	    [ -f "$$exe" ] || { echo "make run: $$exe has not been built (is it defined in the CMake files yet?)" >&2; exit 1; }; \
 	done
 	$(WINE_RUN) --dir $(WIN)/wine-desktop --desktop --background $(WIN)/tools/SampleView.exe $(WIN)/app/Tinteye.exe
+
+# The toolbar gallery, the framework's visual reference, shown like make run.
+gallery: deps-run $(WIN)/build.ninja
+	cmake --build $(WIN) -j $(JOBS) --target Gallery
+	$(WINE_RUN) --dir $(WIN)/wine-desktop --desktop $(WIN)/tools/Gallery.exe
 
 # Native benchmarks from an optimised build (sanitizers would distort them);
 # Windows ones under Wine in a private display.

@@ -116,6 +116,13 @@ public:
     bool UsingBackground() const;
     void BackgroundChanged(TObject* Sender);
     void InvalidateBackgrounds();
+    // Painting. DrawBackground tiles the picture with the grid's origin at DrawRect's top-left,
+    // clipped to IntersectClip minus ExcludeClip; only while UsingBackground.
+    void DrawBackground(HDC DC, const RECT& IntersectClip, const RECT* ExcludeClip, const RECT& DrawRect);
+    void DrawNCArea(bool DrawToDC, HDC DC, HRGN Clip);
+    HPALETTE GetPalette() override;
+    // The transparency-resolved picture, while one is built (for tests).
+    const TBitmap* BackgroundCache() const { return FBackgroundCache.get(); }
 
     void SetParent(TWinControl* AParent) override;
     void Loaded() override;
@@ -133,13 +140,23 @@ protected:
 
     TK_BEGIN_MESSAGE_MAP()
         TK_MESSAGE(WM_SIZE, WMSize)
+        TK_MESSAGE(WM_MOVE, WMMove)
         TK_MESSAGE(WM_NCCALCSIZE, WMNCCalcSize)
         TK_MESSAGE(WM_NCPAINT, WMNCPaint)
+        TK_MESSAGE(WM_PRINT, WMPrint)
+        TK_MESSAGE(WM_PRINTCLIENT, WMPrintClient)
+        TK_MESSAGE(CM_COLORCHANGED, CMColorChanged)
+        TK_MESSAGE(CM_SYSCOLORCHANGE, CMSysColorChange)
     TK_END_MESSAGE_MAP()
 
     void WMSize(TMessage& Message);
+    void WMMove(TMessage& Message);
     void WMNCCalcSize(TMessage& Message);
     void WMNCPaint(TMessage& Message);
+    void WMPrint(TMessage& Message);
+    void WMPrintClient(TMessage& Message);
+    void CMColorChanged(TMessage& Message);
+    void CMSysColorChange(TMessage& Message);
 
 private:
     std::vector<TDockMember> MemberData() const;
@@ -304,6 +321,15 @@ public:
     void ValidateDockedNCArea();
     TToolWindowNCRedrawWhat ValidateFloatingNCArea();
 
+    // Frame painting, into DC (window coordinates) when DrawToDC, else into the window's own DC
+    // clipped to Clip (a WM_NCPAINT region, or null for all).
+    void DrawDockedNCArea(bool DrawToDC, HDC DC, HRGN Clip);
+    void DrawFloatingNCArea(bool DrawToDC, HDC DC, HRGN Clip, TToolWindowNCRedrawWhat RedrawWhat);
+    // The caption without the system's routine: fill, "MS Sans Serif" text shortened with "...".
+    void DrawOldStyleCaption(HDC DC, const RECT& R);
+    HPALETTE GetPalette() override;
+    bool PaletteChanged(bool foreground) override;
+
     // Visibility.
     bool GetShowingState() const;
     void UpdateVisibility();
@@ -344,6 +370,9 @@ protected:
         TK_MESSAGE(WM_TB97PaintDockedNCArea, WMTB97PaintDockedNCArea)
         TK_MESSAGE(WM_TB97PaintFloatingNCArea, WMTB97PaintFloatingNCArea)
         TK_MESSAGE(CM_TEXTCHANGED, CMTextChanged)
+        TK_MESSAGE(CM_COLORCHANGED, CMColorChanged)
+        TK_MESSAGE(WM_PRINT, WMPrint)
+        TK_MESSAGE(WM_PRINTCLIENT, WMPrintClient)
         TK_MESSAGE(WM_ACTIVATE, WMActivate)
         TK_MESSAGE(WM_MOUSEACTIVATE, WMMouseActivate)
         TK_MESSAGE(WM_ENABLE, WMEnable)
@@ -360,6 +389,9 @@ protected:
     void WMTB97PaintDockedNCArea(TMessage& Message);
     void WMTB97PaintFloatingNCArea(TMessage& Message);
     void CMTextChanged(TMessage& Message);
+    void CMColorChanged(TMessage& Message);
+    void WMPrint(TMessage& Message);
+    void WMPrintClient(TMessage& Message);
     void WMActivate(TMessage& Message);
     void WMMouseActivate(TMessage& Message);
     void WMEnable(TMessage& Message);
@@ -372,7 +404,6 @@ private:
     void AskParams();
     TFloatingWindowParent* NewFloatingParent(TCustomForm* ownerForm);
     TFrameState FrameState() const;
-    void DrawPlainNCArea(HRGN clip);
 
     int32_t FDockPos = -1;
     int32_t FDockRow = 0;
@@ -494,6 +525,18 @@ void RegSaveToolbarPositionsEx(TCustomForm* form, HKEY rootKey, const std::wstri
 void RegLoadToolbarPositionsEx(TCustomForm* form, HKEY rootKey, const std::wstring& baseKey);
 void RegSaveToolbarPositions(TCustomForm* form, const std::wstring& baseKey);  // HKEY_CURRENT_USER
 void RegLoadToolbarPositions(TCustomForm* form, const std::wstring& baseKey);
+
+// Moves the pen to (x1, y1) and draws to (x2, y2) with the DC's pen; the end point stays undrawn.
+void DrawLine(HDC DC, int x1, int y1, int x2, int y2);
+
+// The system's caption routine, looked up by name in user32.dll because older systems lack
+// it. Tests replace the lookup to exercise the drawing without it.
+using TDrawCaptionFunc = BOOL(WINAPI*)(HWND, HDC, const RECT*, UINT);
+using TDrawCaptionLookup = std::function<TDrawCaptionFunc()>;
+TDrawCaptionFunc LookUpDrawCaption();
+// Replaces the lookup; an empty function restores the real one. Returns the previous one.
+TDrawCaptionLookup SetDrawCaptionLookup(TDrawCaptionLookup lookup);
+bool UsingGradientCaptions();
 
 // Makes the framework's classes known to the layout reader.
 void RegisterToolbarClasses();

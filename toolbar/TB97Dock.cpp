@@ -459,28 +459,3 @@ void TDock97::WMNCCalcSize(TMessage& Message)
     const TGeomRect client = DockClientRectOf(TGeomRect{r.left, r.top, r.right, r.bottom}, FBoundLines);
     r = RECT{client.Left, client.Top, client.Right, client.Bottom};
 }
-
-// Plain frame until the painting is done: the bound lines' pixels in the dock's colour.
-void TDock97::WMNCPaint(TMessage& Message)
-{
-    if (FBoundLines.Empty()) {
-        inherited::Dispatch(Message);
-        return;
-    }
-    HWND wnd = Handle();
-    HDC dc = GetWindowDC(wnd);
-    if (!dc)
-        return;
-    TScopeExit release([wnd, dc] { ReleaseDC(wnd, dc); });
-    RECT f{}, c{};
-    GetFrameAndClientRects(wnd, f, c);
-    ExcludeClipRect(dc, c.left, c.top, c.right, c.bottom);
-    HBRUSH brush = CreateSolidBrush(ColorToRGB(Color()));
-    FillRect(dc, &f, brush);
-    DeleteObject(brush);
-}
-
-void TDock97::Paint()
-{
-    // Background tiling comes with the dock's painting; the toolkit has erased with Color.
-}

@@ -1,10 +1,12 @@
 // TCustomToolWindow97: frame geometry (non-client sizes for both placements), the deferred
-// frame repaints, and a plain frame drawing until the real one lands.
+// frame repaints that coalesce into one posted message, and the drawing of both frames and
+// of the client background taken from the dock.
 #include "TB97.h"
 
 #include <algorithm>
 
 #include "GdiCount.h"
+#include "TB97Caption.h"
 
 namespace {
 
@@ -152,25 +154,45 @@ void TCustomToolWindow97::InvalidateFloatingNCArea(TToolWindowNCRedrawWhat Redra
 
 void TCustomToolWindow97::WMTB97PaintDockedNCArea(TMessage&)
 {
-    ValidateDockedNCArea();
-    if (FIsDocked)
-        DrawPlainNCArea(nullptr);
+    DrawDockedNCArea(false, nullptr, nullptr);
 }
 
-void TCustomToolWindow97::WMTB97PaintFloatingNCArea(TMessage&)
+void TCustomToolWindow97::WMTB97PaintFloatingNCArea(TMessage& Message)
 {
-    ValidateFloatingNCArea();
-    if (!FIsDocked)
-        DrawPlainNCArea(nullptr);
+    DrawFloatingNCArea(false, nullptr, nullptr,
+                       TToolWindowNCRedrawWhat::FromBits(static_cast<uint32_t>(Message.LParam & 0xFF)));
 }
 
 void TCustomToolWindow97::WMNCPaint(TMessage& Message)
 {
+    HRGN clip = reinterpret_cast<HRGN>(Message.WParam);
     if (FIsDocked)
-        ValidateDockedNCArea();
+        DrawDockedNCArea(false, nullptr, clip);
     else
-        ValidateFloatingNCArea();
-    DrawPlainNCArea(reinterpret_cast<HRGN>(Message.WParam));
+        DrawFloatingNCArea(false, nullptr, clip, TToolWindowNCRedrawWhat{twrdBorder, twrdCaption, twrdCloseButton});
+}
+
+namespace {
+
+void DrawToolWindowNCAreaProc(HWND, HDC DC, LPARAM AppData)
+{
+    auto* bar = reinterpret_cast<TCustomToolWindow97*>(AppData);
+    if (bar->IsDocked())
+        bar->DrawDockedNCArea(true, DC, nullptr);
+    else
+        bar->DrawFloatingNCArea(true, DC, nullptr, TToolWindowNCRedrawWhat{twrdBorder, twrdCaption, twrdCloseButton});
+}
+
+}  // namespace
+
+void TCustomToolWindow97::WMPrint(TMessage& Message)
+{
+    HandleWMPrint(Handle(), Message, DrawToolWindowNCAreaProc, reinterpret_cast<LPARAM>(this));
+}
+
+void TCustomToolWindow97::WMPrintClient(TMessage& Message)
+{
+    HandleWMPrintClient(this, Message);
 }
 
 void TCustomToolWindow97::CMTextChanged(TMessage& Message)
@@ -179,52 +201,318 @@ void TCustomToolWindow97::CMTextChanged(TMessage& Message)
     InvalidateFloatingNCArea(TToolWindowNCRedrawWhat{twrdCaption});
 }
 
-// Plain frame: a raised edge, the rest in the tool window's colour (docked) or button face
-// (floating), and a caption strip with the caption text.
-void TCustomToolWindow97::DrawPlainNCArea(HRGN clip)
+void TCustomToolWindow97::CMColorChanged(TMessage& Message)
 {
-    if (!HandleAllocated())
+    InvalidateDockedNCArea();
+    inherited::Dispatch(Message);
+}
+
+HPALETTE TCustomToolWindow97::GetPalette()
+{
+    if (FIsDocked && FDockedTo && FDockedTo->UsingBackground())
+        return FDockedTo->Background()->Palette();
+    return nullptr;
+}
+
+bool TCustomToolWindow97::PaletteChanged(bool foreground)
+{
+    const bool changed = TCustomControl::PaletteChanged(foreground);
+    if (changed && !foreground) {
+        InvalidateDockedNCArea();
+        Invalidate();
+    }
+    return changed;
+}
+
+// ---- drawing ------------------------------------------------------------------------------------
+
+namespace {
+
+// The window's DC for a frame paint: the given one, or the window's own clipped to the update
+// region and released with the object.
+class TFrameDC {
+public:
+    TFrameDC(HWND wnd, bool drawToDC, HDC dc, HRGN clip) : FWnd(wnd), FOwn(!drawToDC), FDC(dc)
+    {
+        if (FOwn) {
+            FDC = CountedGetWindowDC(wnd);
+            if (FDC)
+                SelectNCUpdateRgn(wnd, FDC, clip);
+        }
+    }
+    ~TFrameDC()
+    {
+        if (FOwn && FDC)
+            CountedReleaseDC(FWnd, FDC);
+    }
+    TFrameDC(const TFrameDC&) = delete;
+    TFrameDC& operator=(const TFrameDC&) = delete;
+    HDC DC() const { return FDC; }
+
+private:
+    HWND FWnd;
+    bool FOwn;
+    HDC FDC;
+};
+
+// SaveDC now, RestoreDC when the scope ends.
+class TSavedDC {
+public:
+    explicit TSavedDC(HDC dc) : FDC(dc), FSaved(SaveDC(dc)) {}
+    ~TSavedDC() { RestoreDC(FDC, FSaved); }
+    TSavedDC(const TSavedDC&) = delete;
+    TSavedDC& operator=(const TSavedDC&) = delete;
+
+private:
+    HDC FDC;
+    int FSaved;
+};
+
+class TSolidBrush {
+public:
+    explicit TSolidBrush(COLORREF color) : FBrush(CountedCreateSolidBrush(color)) {}
+    ~TSolidBrush() { CountedDeleteObject(FBrush); }
+    TSolidBrush(const TSolidBrush&) = delete;
+    TSolidBrush& operator=(const TSolidBrush&) = delete;
+    HBRUSH Handle() const { return FBrush; }
+
+private:
+    HBRUSH FBrush;
+};
+
+RECT ToRect(const TGeomRect& r)
+{
+    return RECT{r.Left, r.Top, r.Right, r.Bottom};
+}
+
+void DrawRaisedEdge(HDC dc, RECT r, bool fillMiddle)
+{
+    DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT | (fillMiddle ? BF_MIDDLE : 0));
+}
+
+void ExcludeRect(HDC dc, const RECT& r)
+{
+    ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
+}
+
+int CaptionColorIndex(bool gradient, bool inactive)
+{
+    if (gradient)
+        return inactive ? COLOR_GRADIENTINACTIVECAPTION : COLOR_GRADIENTACTIVECAPTION;
+    return inactive ? COLOR_INACTIVECAPTION : COLOR_ACTIVECAPTION;
+}
+
+TDrawCaptionLookup& DrawCaptionLookupSlot()
+{
+    static TDrawCaptionLookup lookup;
+    return lookup;
+}
+
+}  // namespace
+
+TDrawCaptionFunc LookUpDrawCaption()
+{
+    if (const TDrawCaptionLookup& lookup = DrawCaptionLookupSlot())
+        return lookup();
+    HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    if (!user32)
+        return nullptr;
+    return reinterpret_cast<TDrawCaptionFunc>(reinterpret_cast<void*>(GetProcAddress(user32, "DrawCaption")));
+}
+
+TDrawCaptionLookup SetDrawCaptionLookup(TDrawCaptionLookup lookup)
+{
+    TDrawCaptionLookup previous = std::move(DrawCaptionLookupSlot());
+    DrawCaptionLookupSlot() = std::move(lookup);
+    return previous;
+}
+
+bool UsingGradientCaptions()
+{
+    BOOL gradient = FALSE;
+    return CurrentFrameMetrics().NewStyleWindows && SystemParametersInfoW(SPI_GETGRADIENTCAPTIONS, 0, &gradient, 0) &&
+           gradient;
+}
+
+void TCustomToolWindow97::DrawDockedNCArea(bool DrawToDC, HDC DC, HRGN Clip)
+{
+    if (!DrawToDC)
+        ValidateDockedNCArea();
+    if (!FIsDocked || !FDockedTo || !HandleAllocated())
         return;
     HWND wnd = Handle();
-    HDC dc = CountedGetWindowDC(wnd);
+    TFrameDC frameDC(wnd, DrawToDC, DC, Clip);
+    HDC dc = frameDC.DC();
     if (!dc)
         return;
-    TScopeExit release([wnd, dc] { CountedReleaseDC(wnd, dc); });
-    SelectNCUpdateRgn(wnd, dc, clip);
     RECT r{}, client{};
     GetFrameAndClientRects(wnd, r, client);
-    ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
-    if (FIsDocked) {
-        if (FBorderStyle == bsSingle)
-            DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT | BF_ADJUST);
-        HBRUSH brush = CountedCreateSolidBrush(ColorToRGB(Color()));
-        FillRect(dc, &r, brush);
-        CountedDeleteObject(brush);
-        return;
+    const bool vertical = GetDockTypeOf(FDockedTo) == dtLeftRight;
+    TSolidBrush brush(ColorToRGB(Color()));
+    const bool background = FDockedTo->UsingBackground() && FDockedTo->BackgroundOnToolbars();
+
+    if (FBorderStyle == bsSingle)
+        DrawRaisedEdge(dc, r, false);
+    else
+        FrameRect(dc, &r, brush.Handle());
+    RECT inner = r;
+    InflateRect(&inner, -1, -1);
+    if (!background)
+        FrameRect(dc, &inner, brush.Handle());
+    else {
+        HWND dockParent = FDockedTo->Parent() && FDockedTo->Parent()->HandleAllocated() ? FDockedTo->Parent()->Handle() : nullptr;
+        RECT w{};
+        GetWindowRect(wnd, &w);
+        POINT anchor{0, 0};
+        if (dockParent)
+            ::ClientToScreen(dockParent, &anchor);
+        const RECT draw{anchor.x - w.left, anchor.y - w.top, r.right, r.bottom};
+        FDockedTo->DrawBackground(dc, inner, &client, draw);
     }
-    DrawEdge(dc, &r, EDGE_RAISED, BF_RECT | BF_ADJUST);
-    FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+
+    if (!FDockedTo->AllowDrag())
+        return;
+    TSavedDC saved(dc);
+    const int32_t extent = (vertical ? client.right - client.left : client.bottom - client.top) + 2;
+    int32_t end = extent;
+    const int32_t size = ::DockedHandleSize(FCloseButtonWhenDocked, FDragHandleStyle);
+    if (FDragHandleStyle != dhNone) {
+        int32_t pos = ::HandleBarStart(FCloseButtonWhenDocked, FDragHandleStyle) + 2;
+        int32_t start = 2;
+        if (FCloseButtonWhenDocked) {
+            if (vertical)
+                end = extent - (size - 2);
+            else
+                start = 2 + (size - 2);
+        }
+        const COLORREF highlight = GetSysColor(COLOR_BTNHIGHLIGHT);
+        const int bars = FDragHandleStyle == dhDouble ? 2 : 1;
+        for (int i = 0; i < bars; ++i, pos += 3) {
+            const RECT bar = vertical ? RECT{start, pos, end, pos + 3} : RECT{pos, start, pos + 3, end};
+            DrawRaisedEdge(dc, bar, true);
+            if (vertical)
+                SetPixelV(dc, end - 1, pos, highlight);
+            else
+                SetPixelV(dc, pos, end - 1, highlight);
+            ExcludeRect(dc, bar);
+        }
+    }
+    if (FCloseButtonWhenDocked) {
+        RECT button = ToRect(::GetDockedCloseButtonRect(FCloseButtonWhenDocked, FDragHandleStyle, vertical,
+                                                        client.right - client.left));
+        DrawFrameControl(dc, &button, DFC_CAPTION, DFCS_CAPTIONCLOSE | (FCloseButtonPressed ? DFCS_PUSHED : 0));
+        ExcludeRect(dc, button);
+    }
+    if (!background) {
+        const RECT strip = vertical ? RECT{2, 2, extent, size + 2} : RECT{2, 2, size + 2, extent};
+        FillRect(dc, &strip, brush.Handle());
+    }
+}
+
+void TCustomToolWindow97::DrawFloatingNCArea(bool DrawToDC, HDC DC, HRGN Clip, TToolWindowNCRedrawWhat RedrawWhat)
+{
+    if (!DrawToDC)
+        RedrawWhat = RedrawWhat + ValidateFloatingNCArea();
+    if (FIsDocked || !HandleAllocated())
+        return;
+    HWND wnd = Handle();
+    TFrameDC frameDC(wnd, DrawToDC, DC, Clip);
+    HDC dc = frameDC.DC();
+    if (!dc)
+        return;
+    const bool gradient = UsingGradientCaptions();
+    const TFrameMetrics m = CurrentFrameMetrics();
+    RECT r{}, client{};
+    GetFrameAndClientRects(wnd, r, client);
+    const int32_t clientWidth = client.right - client.left;
+
+    if (RedrawWhat.Contains(twrdBorder)) {
+        DrawEdge(dc, &r, EDGE_RAISED, BF_RECT);
+        TSavedDC saved(dc);
+        POINT tl{}, br{};
+        GetFloatingNCArea(tl, br);
+        ExcludeClipRect(dc, r.left + tl.x, r.top + tl.y, r.right - br.x, r.bottom - br.y);
+        RECT inside = r;
+        InflateRect(&inside, -2, -2);
+        FillRect(dc, &inside, GetSysColorBrush(COLOR_BTNFACE));
+    }
     if (!FShowCaption)
         return;
-    const TFrameMetrics m = CurrentFrameMetrics();
-    const TGeomRect c = ::GetCaptionRect(m, FResizable, client.right - client.left, true, false);
-    RECT caption{c.Left, c.Top, c.Right, c.Bottom};
-    FillRect(dc, &caption, GetSysColorBrush(FInactiveCaption ? COLOR_INACTIVECAPTION : COLOR_ACTIVECAPTION));
-    const std::wstring text = Caption();
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, GetSysColor(FInactiveCaption ? COLOR_INACTIVECAPTIONTEXT : COLOR_CAPTIONTEXT));
-    HGDIOBJ font = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
-    caption.left += 2;
-    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &caption, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
-    SelectObject(dc, font);
-    if (FCloseButton) {
-        const TGeomRect b = ::GetCloseButtonRect(m, FResizable, client.right - client.left, true);
-        RECT button{b.Left + 1, b.Top + 1, b.Right - 1, b.Bottom - 1};
+    const RECT closeRect = ToRect(::GetCloseButtonRect(m, FResizable, clientWidth, true));
+    {
+        std::unique_ptr<TSavedDC> buttonClip;
+        if (RedrawWhat.Contains(twrdCaption) && RedrawWhat.Contains(twrdCloseButton) && FCloseButton) {
+            buttonClip = std::make_unique<TSavedDC>(dc);
+            ExcludeRect(dc, closeRect);
+        }
+        if (RedrawWhat.Contains(twrdCaption)) {
+            RECT caption = ToRect(::GetCaptionRect(m, FResizable, clientWidth, true, FCloseButton));
+            TDrawCaptionFunc drawCaption = m.NewStyleWindows ? LookUpDrawCaption() : nullptr;
+            if (drawCaption)
+                drawCaption(wnd, dc, &caption,
+                            DC_TEXT | DC_SMALLCAP | (FInactiveCaption ? 0 : DC_ACTIVE) | (gradient ? DC_GRADIENT : 0));
+            else
+                DrawOldStyleCaption(dc, caption);
+            const RECT strip = ToRect(::GetCaptionRect(m, FResizable, clientWidth, true, false));
+            // The separator between caption and client area: one row in button face.
+            const RECT separator{strip.left, strip.bottom, strip.right, strip.bottom + 1};
+            FillRect(dc, &separator, GetSysColorBrush(COLOR_BTNFACE));
+        }
+    }
+    if (!FCloseButton)
+        return;
+    if (RedrawWhat.Contains(twrdCloseButton)) {
+        RECT button = closeRect;
+        InflateRect(&button, -1, -1);
         DrawFrameControl(dc, &button, DFC_CAPTION, DFCS_CAPTIONCLOSE | (FCloseButtonPressed ? DFCS_PUSHED : 0));
     }
+    if (RedrawWhat.Contains(twrdCaption)) {
+        TSolidBrush ring(GetSysColor(CaptionColorIndex(gradient, FInactiveCaption)));
+        FrameRect(dc, &closeRect, ring.Handle());
+    }
+}
+
+void TCustomToolWindow97::DrawOldStyleCaption(HDC DC, const RECT& R)
+{
+    RECT r = R;
+    TSolidBrush fill(GetSysColor(CaptionColorIndex(false, FInactiveCaption)));
+    FillRect(DC, &r, fill.Handle());
+    r.left += 1;
+    r.right -= 1;
+    LOGFONTW lf{};
+    lf.lfHeight = -11;
+    lf.lfWeight = FW_NORMAL;
+    lf.lfCharSet = ANSI_CHARSET;
+    wcscpy_s(lf.lfFaceName, L"MS Sans Serif");
+    HFONT font = CountedCreateFontIndirect(&lf);
+    TScopeExit deleteFont([font] { CountedDeleteObject(font); });
+    HGDIOBJ oldFont = SelectObject(DC, font);
+    TScopeExit reselect([DC, oldFont] { SelectObject(DC, oldFont); });
+    const std::wstring text = ShortenCaption(Caption(), r.right - r.left, [DC](const std::wstring& s) {
+        SIZE size{};
+        GetTextExtentPoint32W(DC, s.c_str(), static_cast<int>(s.size()), &size);
+        return static_cast<int32_t>(size.cx);
+    });
+    const COLORREF oldBk = SetBkColor(DC, GetSysColor(CaptionColorIndex(false, FInactiveCaption)));
+    const COLORREF oldText = SetTextColor(DC, GetSysColor(FInactiveCaption ? COLOR_INACTIVECAPTIONTEXT : COLOR_CAPTIONTEXT));
+    TScopeExit colours([DC, oldBk, oldText] {
+        SetBkColor(DC, oldBk);
+        SetTextColor(DC, oldText);
+    });
+    DrawTextW(DC, text.c_str(), static_cast<int>(text.size()), &r, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
 }
 
 void TCustomToolWindow97::Paint()
 {
-    // The dock's background on docked tool windows comes with the painting of frames.
+    TCustomControl::Paint();
+    if (!FIsDocked || !FDockedTo || !FDockedTo->UsingBackground() || !FDockedTo->BackgroundOnToolbars())
+        return;
+    const RECT client = ClientRect();
+    POINT origin{0, 0};
+    ::ClientToScreen(Handle(), &origin);
+    POINT anchor{0, 0};
+    if (FDockedTo->Parent() && FDockedTo->Parent()->HandleAllocated())
+        ::ClientToScreen(FDockedTo->Parent()->Handle(), &anchor);
+    const RECT draw{anchor.x - origin.x, anchor.y - origin.y, client.right, client.bottom};
+    FDockedTo->DrawBackground(Canvas()->Handle(), client, nullptr, draw);
 }

@@ -1,0 +1,6 @@
+#include "TestSupport.h"
+
+int main(int argc, char** argv)
+{
+    return RunTestProgram(argc, argv);
+}

@@ -1,0 +1,100 @@
+// The gallery as a user sees it, grabbed from the screen and compared pixel for pixel with the
+// reference PNGs (the test prefix's fixed metrics and fonts). A difference writes the actual
+// picture beside the build tree; TINTEYE_UPDATE_REFERENCES=1 writes new references instead.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "GalleryForm.h"
+#include "Png.h"
+#include "TB97Tlwn.h"
+#include "TestSupport.h"
+
+namespace {
+
+// Unix paths from the build reach Wine's file functions through drive Z:.
+std::wstring WinePath(const char* unixPath, const std::wstring& file)
+{
+    std::wstring p;
+    for (const char* c = unixPath; *c; ++c)
+        p += static_cast<wchar_t>(*c == '/' ? '\\' : *c);
+    if (!p.empty() && p[0] == L'\\')
+        p = L"Z:" + p;
+    return p + L"\\" + file;
+}
+
+TRgbImage GrabScreen(const RECT& r)
+{
+    TRgbImage img;
+    img.Width = r.right - r.left;
+    img.Height = r.bottom - r.top;
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = img.Width;
+    bi.bmiHeader.biHeight = -img.Height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bmp);
+    BitBlt(dc, 0, 0, img.Width, img.Height, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    const auto* p = static_cast<const uint32_t*>(bits);
+    img.Pixels.assign(p, p + static_cast<size_t>(img.Width) * img.Height);
+    for (uint32_t& v : img.Pixels)
+        v &= 0xFFFFFF;
+    SelectObject(dc, old);
+    DeleteObject(bmp);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return img;
+}
+
+void CompareWithReference(HWND wnd, const std::wstring& name)
+{
+    RECT r{};
+    GetWindowRect(wnd, &r);
+    const TRgbImage actual = GrabScreen(r);
+    const std::wstring reference = WinePath(TINTEYE_GALLERY_REFERENCES, name);
+    const char* update = std::getenv("TINTEYE_UPDATE_REFERENCES");
+    if (update && std::string(update) == "1") {
+        ASSERT_TRUE(WritePng(reference, actual)) << Narrow(reference);
+        return;
+    }
+    TRgbImage expected;
+    const std::string error = ReadPng(reference, expected);
+    int differing = 0;
+    if (error.empty() && expected.Width == actual.Width && expected.Height == actual.Height)
+        for (size_t i = 0; i < actual.Pixels.size(); ++i)
+            differing += actual.Pixels[i] != expected.Pixels[i];
+    if (!error.empty() || expected.Width != actual.Width || expected.Height != actual.Height || differing) {
+        CreateDirectoryW(WinePath(TINTEYE_GALLERY_ACTUAL, L"").c_str(), nullptr);
+        const std::wstring out = WinePath(TINTEYE_GALLERY_ACTUAL, name);
+        WritePng(out, actual);
+        ADD_FAILURE() << Narrow(name) << ": " << (error.empty() ? "" : error + "; ") << "reference "
+                      << expected.Width << "x" << expected.Height << ", actual " << actual.Width << "x"
+                      << actual.Height << ", " << differing << " pixels differ; actual picture in " << Narrow(out);
+    }
+}
+
+}  // namespace
+
+TEST(Gallery, DockedAndFloatingLookAsTheReferences)
+{
+    TGalleryForm* form = new TGalleryForm(nullptr);
+    form->Show();
+    BringToFront(form->Handle());
+    PumpMessages(300);
+    ASSERT_NE(form->Floating(), nullptr);
+    ASSERT_FALSE(form->Floating()->IsDocked());
+    ASSERT_TRUE(IsWindowVisible(form->Floating()->Handle()));
+    CompareWithReference(form->Handle(), L"docked.png");
+    CompareWithReference(form->Floating()->Handle(), L"floating.png");
+    delete form;
+    PumpMessages(20);
+}
