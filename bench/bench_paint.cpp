@@ -84,7 +84,7 @@ int main()
 {
     TApplication app(nullptr);
     Application->Initialize();
-    Application->SetErrorReporter([](const std::wstring& text, const std::wstring&, UINT) {
+    Application->SetErrorReporter([](HWND, const std::wstring& text, const std::wstring&, UINT) {
         ++Errors;
         std::fprintf(stderr, "error: %ls\n", text.c_str());
     });
