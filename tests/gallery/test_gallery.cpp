@@ -98,3 +98,44 @@ TEST(Gallery, DockedAndFloatingLookAsTheReferences)
     delete form;
     PumpMessages(20);
 }
+
+// The gallery's Save and Load commands, through its real buttons: a layout changed after the
+// save comes back as saved, from either store.
+TEST(Gallery, LayoutCommandsRestoreWhatWasSaved)
+{
+    DeleteFileW(TGalleryForm::LayoutFile().c_str());
+    RegDeleteTreeW(HKEY_CURRENT_USER, TGalleryForm::LayoutKey);
+    TGalleryForm* form = new TGalleryForm(nullptr);
+    form->Show();
+    PumpMessages(100);
+    auto* edit = static_cast<TToolWindow97*>(form->FindComponent(L"EditBar"));
+    auto* layout = static_cast<TCustomToolWindow97*>(form->FindComponent(L"LayoutBar"));
+    ASSERT_NE(edit, nullptr);
+    ASSERT_NE(layout, nullptr);
+    auto click = [&](const wchar_t* caption) {
+        for (int i = 0; i < layout->ControlCount(); ++i)
+            if (layout->Controls(i)->Caption() == caption)
+                SendMessageW(static_cast<TWinControl*>(layout->Controls(i))->Handle(), BM_CLICK, 0, 0);
+        PumpMessages(20);
+    };
+    for (const bool registry : {false, true}) {
+        SCOPED_TRACE(registry ? "registry" : "INI file");
+        edit->SetDockRow(1);
+        edit->SetDockPos(300);
+        PumpMessages(20);
+        const int32_t row = edit->DockRow(), pos = edit->DockPos();
+        click(registry ? L"Save reg" : L"Save INI");
+        edit->SetDockedTo(nullptr);
+        PumpMessages(20);
+        ASSERT_FALSE(edit->IsDocked());
+        click(registry ? L"Load reg" : L"Load INI");
+        EXPECT_TRUE(edit->IsDocked());
+        EXPECT_EQ(edit->DockRow(), row);
+        EXPECT_EQ(edit->DockPos(), pos);
+    }
+    EXPECT_NE(GetFileAttributesW(TGalleryForm::LayoutFile().c_str()), INVALID_FILE_ATTRIBUTES);
+    delete form;
+    DeleteFileW(TGalleryForm::LayoutFile().c_str());
+    RegDeleteTreeW(HKEY_CURRENT_USER, TGalleryForm::LayoutKey);
+    PumpMessages(20);
+}

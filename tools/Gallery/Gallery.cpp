@@ -14,6 +14,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
         RegisterToolbarClasses();
         TGalleryForm* form = nullptr;
         Application->CreateForm(form);
+        // The layout saved last time, when there is one; a bad file is reported and the
+        // gallery starts as designed.
+        if (GetFileAttributesW(TGalleryForm::LayoutFile().c_str()) != INVALID_FILE_ATTRIBUTES) {
+            try {
+                form->LoadLayout(false);
+            } catch (const Exception& e) {
+                Application->ShowException(e);
+            }
+        }
         form->Show();
         Application->Run();
     } catch (const Exception& e) {

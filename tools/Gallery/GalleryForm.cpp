@@ -50,6 +50,37 @@ TToolWindow97* AddBar(TForm* form, TWinControl* dock, const wchar_t* name, const
     return bar;
 }
 
+// The commands that save and load the layout, each button wider than the gallery's others.
+void AddLayoutBar(TGalleryForm* form, TWinControl* dock)
+{
+    struct TCommand {
+        const wchar_t* Caption;
+        bool Save, Registry;
+    };
+    static constexpr TCommand commands[] = {
+        {L"Save INI", true, false}, {L"Load INI", false, false}, {L"Save reg", true, true}, {L"Load reg", false, true}};
+    auto* bar = new TToolWindow97(form);
+    bar->SetName(L"LayoutBar");
+    bar->SetCaption(L"Layout");
+    bar->SetDockPos(200);
+    bar->SetParent(dock);
+    int x = 0;
+    for (const TCommand& c : commands) {
+        auto* b = new TButton(form);
+        b->SetParent(bar);
+        b->SetCaption(c.Caption);
+        b->SetBounds(x, 0, 64, 24);
+        b->OnClick = [form, c](TObject*) {
+            if (c.Save)
+                form->SaveLayout(c.Registry);
+            else
+                form->LoadLayout(c.Registry);
+        };
+        x += 64;
+    }
+    bar->SetClientAreaSize(x, 24);
+}
+
 TDock97* AddDock(TForm* form, const wchar_t* name, TDockPosition position)
 {
     auto* dock = new TDock97(form);
@@ -90,6 +121,7 @@ TGalleryForm::TGalleryForm(TComponent* AOwner) : TForm(AOwner)
     bottom->SetBackgroundTransparent(true);
     bottom->SetBackgroundOnToolbars(false);  // its tool window keeps its own colour
     AddBar(form, bottom, L"StatusBar", L"Status", {L"Ready"}, false);
+    AddLayoutBar(this, bottom);
 
     TDock97* leftDock = AddDock(form, L"LeftDock", dpLeft);
     leftDock->SetBoundLines(TDockBoundLines{blRight});
@@ -106,4 +138,32 @@ TGalleryForm::TGalleryForm(TComponent* AOwner) : TForm(AOwner)
                         {L"One", L"Two"}, false, 2, 0);
     FFloating->SetFloatingPosition(POINT{left + 620, top + 40});
     FFloating->SetDockedTo(nullptr);
+}
+
+const wchar_t* const TGalleryForm::LayoutKey = L"Software\\Tinteye\\Gallery";
+
+std::wstring TGalleryForm::LayoutFile()
+{
+    wchar_t path[MAX_PATH] = {};
+    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring file(path, n);
+    const size_t slash = file.find_last_of(L"\\/");
+    file.erase(slash == std::wstring::npos ? 0 : slash + 1);
+    return file + L"Gallery.ini";
+}
+
+void TGalleryForm::SaveLayout(bool toRegistry)
+{
+    if (toRegistry)
+        RegSaveToolbarPositions(this, LayoutKey);
+    else
+        IniSaveToolbarPositions(this, LayoutFile(), L"");
+}
+
+void TGalleryForm::LoadLayout(bool fromRegistry)
+{
+    if (fromRegistry)
+        RegLoadToolbarPositions(this, LayoutKey);
+    else
+        IniLoadToolbarPositions(this, LayoutFile(), L"");
 }
