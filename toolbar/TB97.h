@@ -16,6 +16,7 @@
 #include "Forms.h"
 #include "Graphics.h"
 #include "TB97Cmn.h"
+#include "TB97DragGeometry.h"
 #include "TB97Geometry.h"
 #include "TB97Rows.h"
 #include "TB97Types.h"
@@ -336,6 +337,13 @@ public:
     void SetInactiveCaption(bool value);
     void UpdateTopmostFlag();
 
+    // Dragging, the close button and resizing: modal loops that return when the button is up.
+    void BeginMoving(const int32_t InitX, const int32_t InitY);
+    void BeginSizing(const TToolWindowSizeHandle HitTestValue);
+    // Toggles the screen from the old outline to the new one (either may be null): 1 pixel
+    // thick for a dock, the floating border's thickness otherwise.
+    void DrawDraggingOutline(HDC DC, const RECT* NewRect, const RECT* OldRect, bool NewDocked, bool OldDocked) const;
+
     TNotifyEvent OnClose;
     TNotifyEvent OnDockChanged;
     TNotifyEvent OnDockChanging;
@@ -355,6 +363,12 @@ protected:
     virtual void DoDockChangingHidden(TDock97* dockingTo);
     virtual void DoMove();
     void Moved();
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    // True: a press on that child starts a drag as if the child were not there.
+    virtual bool ChildControlTransparent(TControl* Ctl);
+    virtual void ResizeBegin(TToolWindowSizeHandle SizeHandle) { (void)SizeHandle; }
+    virtual void ResizeTrack(RECT& Rect, const RECT& OrigRect) { (void)Rect, (void)OrigRect; }
+    virtual void ResizeEnd(bool Accept) { (void)Accept; }
     void CreateParams(TCreateParams& Params) override;
     void AlignControls(TControl* AControl, RECT& Rect) override;
     void Paint() override;
@@ -379,6 +393,8 @@ protected:
         TK_MESSAGE(WM_CLOSE, WMClose)
         TK_MESSAGE(CM_SHOWINGCHANGED, CMShowingChanged)
         TK_MESSAGE(CM_VISIBLECHANGED, CMVisibleChanged)
+        TK_MESSAGE(WM_NCHITTEST, WMNCHitTest)
+        TK_MESSAGE(WM_NCLBUTTONDOWN, WMNCLButtonDown)
     TK_END_MESSAGE_MAP()
 
     void WMMove(TMessage& Message);
@@ -398,10 +414,17 @@ protected:
     void WMClose(TMessage& Message);
     void CMShowingChanged(TMessage& Message);
     void CMVisibleChanged(TMessage& Message);
+    void WMNCHitTest(TMessage& Message);
+    void WMNCLButtonDown(TMessage& Message);
 
 private:
     void SyncFloatingState();
     void AskParams();
+    void ApplyDrag(TDock97* target, const RECT& outline);
+    std::vector<TDock97*> CandidateDocks();
+    void TrackCloseButton();
+    bool CursorOverCloseButton() const;
+    void InvalidateCloseButton();
     TFloatingWindowParent* NewFloatingParent(TCustomForm* ownerForm);
     TFrameState FrameState() const;
 
@@ -504,6 +527,12 @@ TMonitorLookup SetMonitorLookup(TMonitorLookup lookup);
 RECT PrimaryWorkArea();
 bool MultipleMonitors();
 RECT WorkAreaOfRect(const RECT& r);
+// The work area of the monitor nearest to a screen point.
+RECT WorkAreaAtPoint(POINT p);
+// Dispatches the thread's pending paint messages; a quit request met on the way is posted again.
+void FlushPaintMessages();
+// The system metrics the floating frame and its hit zones depend on.
+TFrameMetrics SystemFrameMetrics();
 
 // The tool windows whose parent is a floating parent; null while there are none.
 extern TList* FloatingWindowList;

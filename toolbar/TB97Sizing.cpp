@@ -1,0 +1,299 @@
+// TCustomToolWindow97: the non-client hit test (drag handle and caption as client area, the
+// close buttons, the sizing zones of a floating frame), close-button tracking and the modal
+// resize of a floating tool window.
+#include "TB97.h"
+
+#include <windowsx.h>
+
+#include "GdiCount.h"
+
+namespace {
+
+TGeomRect ToGeom(const RECT& r)
+{
+    return TGeomRect{r.left, r.top, r.right, r.bottom};
+}
+
+RECT ToRect(const TGeomRect& r)
+{
+    return RECT{r.Left, r.Top, r.Right, r.Bottom};
+}
+
+TGeomPoint CursorInWindow(HWND wnd)
+{
+    RECT w{};
+    GetWindowRect(wnd, &w);
+    POINT p{};
+    GetCursorPos(&p);
+    return TGeomPoint{p.x - w.left, p.y - w.top};
+}
+
+bool IsKeyMessage(UINT msg)
+{
+    return msg == WM_KEYDOWN || msg == WM_KEYUP || msg == WM_SYSKEYDOWN || msg == WM_SYSKEYUP;
+}
+
+bool IsOtherButtonMessage(UINT msg)
+{
+    switch (msg) {
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+    case WM_MBUTTONDBLCLK:
+        return true;
+    default:
+        return false;
+    }
+}
+
+constexpr DWORD ScreenDCFlags = DCX_WINDOW | DCX_CACHE | DCX_LOCKWINDOWUPDATE;
+
+}  // namespace
+
+TFrameMetrics SystemFrameMetrics()
+{
+    TFrameMetrics m;
+    m.CXSizeFrame = GetSystemMetrics(SM_CXSIZEFRAME);
+    m.CYSizeFrame = GetSystemMetrics(SM_CYSIZEFRAME);
+    m.CXFixedFrame = GetSystemMetrics(SM_CXFIXEDFRAME);
+    m.CYFixedFrame = GetSystemMetrics(SM_CYFIXEDFRAME);
+    m.CYSmCaption = GetSystemMetrics(SM_CYSMCAPTION);
+    m.CYCaption = GetSystemMetrics(SM_CYCAPTION);
+    OSVERSIONINFOW version{};
+    version.dwOSVersionInfoSize = sizeof(version);
+#if defined(_MSC_VER)
+#pragma warning(suppress : 4996)
+#endif
+    m.NewStyleWindows = !GetVersionExW(&version) || version.dwMajorVersion >= 4;
+    return m;
+}
+
+// ---- hit test ---------------------------------------------------------------------------------
+
+void TCustomToolWindow97::WMNCHitTest(TMessage& Message)
+{
+    DefaultHandler(Message);
+    HWND wnd = Handle();
+    RECT w{};
+    GetWindowRect(wnd, &w);
+    THitTestInput in;
+    in.DefaultResult = static_cast<int32_t>(Message.Result);
+    in.P = TGeomPoint{GET_X_LPARAM(Message.LParam) - w.left, GET_Y_LPARAM(Message.LParam) - w.top};
+    in.Docked = FIsDocked;
+    if (FIsDocked) {
+        in.CloseButtonWhenDocked = FCloseButtonWhenDocked;
+        in.DockAllowDrag = FDockedTo->AllowDrag();
+        in.DockedCloseButton = ::GetDockedCloseButtonRect(FCloseButtonWhenDocked, FDragHandleStyle,
+                                                          GetDockTypeOf(FDockedTo) == dtLeftRight, ClientWidth());
+    } else {
+        const TFrameMetrics m = SystemFrameMetrics();
+        in.ShowCaption = FShowCaption;
+        in.CloseButton = FCloseButton;
+        in.Resizable = FResizable;
+        in.CornerSizing = FWindowParams.CornerSizing;
+        in.Caption = ::GetCaptionRect(m, FResizable, ClientWidth(), true, false);
+        in.CloseButtonRect = ::GetCloseButtonRect(m, FResizable, ClientWidth(), true);
+        in.Border = ::GetFloatingBorderSize(m, FResizable);
+        in.Width = Width();
+        in.Height = Height();
+        in.SmallCaptionHeight = ::GetSmallCaptionHeight(m);
+    }
+    Message.Result = ToolWindowHitTest(in);
+}
+
+void TCustomToolWindow97::WMNCLButtonDown(TMessage& Message)
+{
+    const auto code = static_cast<int32_t>(Message.WParam);
+    if (IsSizingHitCode(code))
+        BeginSizing(static_cast<TToolWindowSizeHandle>(code - htLeft));
+    else if (code == htClose)
+        TrackCloseButton();
+    else
+        DefaultHandler(Message);
+}
+
+// ---- close button ---------------------------------------------------------------------------------
+
+bool TCustomToolWindow97::CursorOverCloseButton() const
+{
+    HWND wnd = FHandle;
+    const TGeomRect button =
+        FIsDocked ? ::GetDockedCloseButtonRect(FCloseButtonWhenDocked, FDragHandleStyle,
+                                               GetDockTypeOf(FDockedTo) == dtLeftRight, ClientWidth())
+                  : ::GetCloseButtonRect(SystemFrameMetrics(), FResizable, ClientWidth(), true);
+    return PointInRect(CursorInWindow(wnd), button);
+}
+
+void TCustomToolWindow97::InvalidateCloseButton()
+{
+    if (FIsDocked)
+        InvalidateDockedNCArea();
+    else
+        InvalidateFloatingNCArea(TToolWindowNCRedrawWhat{twrdCloseButton});
+}
+
+void TCustomToolWindow97::TrackCloseButton()
+{
+    HWND wnd = Handle();
+    bool accepted = false;
+    FCloseButtonPressed = true;
+    InvalidateCloseButton();
+    {
+        TScopeExit cleanUp([this, wnd] {
+            if (GetCapture() == wnd)
+                ReleaseCapture();
+            if (FCloseButtonPressed) {
+                FCloseButtonPressed = false;
+                InvalidateCloseButton();
+            }
+        });
+        SetCapture(wnd);
+        MSG msg{};
+        bool done = false;
+        while (!done && GetCapture() == wnd) {
+            const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+            if (got == -1)
+                break;
+            if (got == 0) {
+                PostQuitMessage(static_cast<int>(msg.wParam));
+                break;
+            }
+            // Every key is swallowed: Escape does not cancel a press on the close button.
+            if (IsKeyMessage(msg.message) || IsOtherButtonMessage(msg.message))
+                continue;
+            switch (msg.message) {
+            case WM_MOUSEMOVE:
+                if (const bool inside = CursorOverCloseButton(); inside != FCloseButtonPressed) {
+                    FCloseButtonPressed = inside;
+                    InvalidateCloseButton();
+                }
+                break;
+            case WM_LBUTTONDOWN:
+            case WM_LBUTTONDBLCLK:
+                done = true;
+                break;
+            case WM_LBUTTONUP:
+                accepted = FCloseButtonPressed;
+                done = true;
+                break;
+            default:
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+                break;
+            }
+        }
+    }
+    if (!accepted)
+        return;
+    bool canClose = true;
+    if (OnCloseQuery)
+        OnCloseQuery(this, canClose);
+    if (!canClose)
+        return;
+    Hide();
+    if (OnClose)
+        OnClose(this);
+}
+
+// ---- resizing ------------------------------------------------------------------------------------
+
+void TCustomToolWindow97::BeginSizing(const TToolWindowSizeHandle HitTestValue)
+{
+    if (FIsDocked)
+        return;
+    HWND wnd = Handle();
+    bool accepted = false;
+    int32_t minWidth = 0, minHeight = 0;
+    GetMinimumSize(minWidth, minHeight);
+    const TGeomSize minimum{ClampToInt32(int64_t{minWidth} + Width() - ClientWidth()),
+                            ClampToInt32(int64_t{minHeight} + Height() - ClientHeight())};
+    const TSizeHandleFlags flags = SizeHandleFlagsOf(HitTestValue);
+    ResizeBegin(HitTestValue);
+    RECT outline{};
+    {
+        TScopeExit ended([this, &accepted] { ResizeEnd(accepted); });
+        FlushPaintMessages();
+        HWND desktop = GetDesktopWindow();
+        LockWindowUpdate(desktop);
+        HDC dc = CountedGetDCEx(desktop, nullptr, ScreenDCFlags);
+        TScopeExit cleanUp([&] {
+            if (GetCapture() == wnd)
+                ReleaseCapture();
+            ClipCursor(nullptr);
+            CountedReleaseDC(desktop, dc);
+            dc = CountedGetDCEx(desktop, nullptr, ScreenDCFlags);
+            DrawDraggingOutline(dc, nullptr, &outline, false, false);
+            CountedReleaseDC(desktop, dc);
+            LockWindowUpdate(nullptr);
+        });
+        SetCapture(wnd);
+        if (FWindowParams.ClipCursorOnSize && !MultipleMonitors()) {
+            const RECT work = PrimaryWorkArea();
+            ClipCursor(&work);
+        }
+        const RECT startBounds = BoundsRect();
+        outline = startBounds;
+        DrawDraggingOutline(dc, &outline, nullptr, false, false);
+        POINT start{};
+        GetCursorPos(&start);
+        POINT last = start;
+
+        const auto step = [&] {
+            POINT p{};
+            GetCursorPos(&p);
+            if (p.x == last.x && p.y == last.y)
+                return;
+            last = p;
+            const RECT previous = outline;
+            outline = ToRect(ResizeStepRect(ToGeom(startBounds), flags, TGeomPoint{start.x, start.y},
+                                            TGeomPoint{p.x, p.y}, minimum));
+            ResizeTrack(outline, startBounds);
+            DrawDraggingOutline(dc, &outline, &previous, false, false);
+        };
+
+        MSG msg{};
+        bool done = false;
+        while (!done && GetCapture() == wnd) {
+            const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+            if (got == -1)
+                break;
+            if (got == 0) {
+                PostQuitMessage(static_cast<int>(msg.wParam));
+                break;
+            }
+            if (IsKeyMessage(msg.message)) {
+                done = msg.wParam == VK_ESCAPE;
+                continue;
+            }
+            if (IsOtherButtonMessage(msg.message))
+                continue;
+            switch (msg.message) {
+            case WM_MOUSEMOVE:
+                step();
+                break;
+            case WM_LBUTTONDOWN:
+            case WM_LBUTTONDBLCLK:
+                done = true;
+                break;
+            case WM_LBUTTONUP:
+                accepted = true;
+                done = true;
+                break;
+            default:
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+                break;
+            }
+        }
+    }
+    if (!accepted)
+        return;
+    BeginUpdate();
+    {
+        TScopeExit endUpdate([this] { EndUpdate(); });
+        SetBounds(outline.left, outline.top, outline.right - outline.left, outline.bottom - outline.top);
+    }
+    MoveOnScreen(true);
+}
