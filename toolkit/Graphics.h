@@ -344,6 +344,23 @@ private:
     DWORD FCopyMode = SRCCOPY;
 };
 
+// Saves a device context's state and restores it on every way out.
+class TDCStateGuard {
+public:
+    explicit TDCStateGuard(HDC dc) : FDC(dc), FSaved(SaveDC(dc)) {}
+    ~TDCStateGuard()
+    {
+        if (FSaved)
+            RestoreDC(FDC, FSaved);
+    }
+    TDCStateGuard(const TDCStateGuard&) = delete;
+    TDCStateGuard& operator=(const TDCStateGuard&) = delete;
+
+private:
+    HDC FDC;
+    int FSaved;
+};
+
 // ---- bitmap ---------------------------------------------------------------------------------
 
 enum TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit };
