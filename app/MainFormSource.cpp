@@ -134,16 +134,27 @@ void TMainForm::LoopTimerTimer(TObject*)
 {
     if (!Frame)
         return;
+    // A tick that fails would fail again every 100 ms, each report opening its box inside the
+    // last one's message loop: the loop stops first, the error is reported once, and a later
+    // Start begins afresh.
+    bool done = false;
+    TScopeExit stopOnFailure([&] {
+        if (!done)
+            LoopTimer->SetEnabled(false);
+    });
     HDC frameDC = Frame->Canvas()->Handle();
     BitBlt(frameDC, 0, 0, FrameWidth, FrameHeight, DesktopDC, CaptureLeft, CaptureTop, SRCCOPY);
     GdiFlush();  // the pixels are read directly next
     ComposeAnaglyph(Rows.data(), FrameHeight, HalfWidth, RightStart, RedShift, FrameWidth, Offset);
     BitBlt(image->Canvas()->Handle(), 0, 0, image->Width(), image->Height(), frameDC, 0, 0, SRCCOPY);
     image->Invalidate();
+    done = true;
 }
 
 void TMainForm::FormClose(TObject*, TCloseAction&)
 {
+    // A wait still running would start a capture after the close if messages are still handled.
+    StartTimer->SetEnabled(false);
     LoopTimer->SetEnabled(false);
     ReleaseCapture();
 }

@@ -106,7 +106,7 @@ TArrangeTimes MeasureArrange(int count, int runs)
         }
     }
     Pump();
-    const size_t rows = s.Dock->RowThicknesses().size();
+    const size_t rows = s.Dock->RowThicknesses().Rows().size();
     if (count >= 10 && rows != 10)
         std::fprintf(stderr, "dock has %zu rows, expected 10\n", rows);
     if (s.Dock->GetToolbarCount() != count)
@@ -145,7 +145,7 @@ int main()
     TApplication app(nullptr);
     Application->Initialize();
     // No error boxes: errors are printed and counted.
-    Application->SetErrorReporter([](const std::wstring& text, const std::wstring&, UINT) {
+    Application->SetErrorReporter([](HWND, const std::wstring& text, const std::wstring&, UINT) {
         ++Errors;
         std::fprintf(stderr, "error: %ls\n", text.c_str());
     });

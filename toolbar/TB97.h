@@ -54,6 +54,9 @@ public:
     void SetLimitToOneRow(bool value) { FLimitToOneRow = value; }
     std::wstring Version() const;
     void SetVersion(const std::wstring&) {}
+    // Any component: the toolkit has no pop-up menu class, but stored layouts name one.
+    TComponent* PopupMenu() const { return FPopupMenu; }
+    void SetPopupMenu(TComponent* value);
 
     int32_t BoundLinesWidth() const { return FBoundLinesWidth; }
     int32_t BoundLinesHeight() const { return FBoundLinesHeight; }
@@ -62,7 +65,8 @@ public:
     bool CommitPending() const { return FCommitPending; }
     const TList& MemberList() const { return FMemberList; }
     const TList& ShownList() const { return FShownList; }
-    const std::vector<int32_t>& RowThicknesses() const { return FRowThicknesses; }
+    // Bar size per row, kept sparse: rows without a shown member have no entry.
+    const TDockRowInfo& RowThicknesses() const { return FRowThicknesses; }
 
     void BeginUpdate();
     void EndUpdate();
@@ -74,7 +78,8 @@ public:
     int32_t GetHighestRow() const;
     int32_t GetNumberOfToolbarsOnRow(int32_t row, const TCustomToolWindow97* notThisBar) const;
     void RemoveBlankRows();
-    void InsertRowBefore(int32_t row);
+    // Returns the row now free, which is row unless rows near INT32_MAX had to be renumbered.
+    int32_t InsertRowBefore(int32_t row);
     void BuildRowInfo();
     int32_t GetRowSize(int32_t row, TCustomToolWindow97* defaultBar) const;
     int32_t GetRowOf(int32_t coordinate, bool& before) const;
@@ -113,6 +118,8 @@ protected:
 
 private:
     std::vector<TDockMember> MemberData() const;
+    std::vector<int32_t> MemberRows() const;
+    void SetMemberRows(const std::vector<int32_t>& rows);
 
     TDockPosition FPosition = dpTop;
     bool FAllowDrag = true;
@@ -130,7 +137,8 @@ private:
     int32_t FBoundLinesHeight = 0;
     TList FMemberList;
     TList FShownList;
-    std::vector<int32_t> FRowThicknesses;
+    TDockRowInfo FRowThicknesses;
+    TComponent* FPopupMenu = nullptr;
 };
 
 // ---- TCustomToolWindow97 ----------------------------------------------------------------
@@ -188,6 +196,8 @@ public:
     void SetShowHint(bool value) { FShowHint = value; }
     bool ParentShowHint() const { return FParentShowHint; }
     void SetParentShowHint(bool value) { FParentShowHint = value; }
+    TComponent* PopupMenu() const { return FPopupMenu; }
+    void SetPopupMenu(TComponent* value);
 
     // Internal state, readable for the other parts of the framework and for tests.
     TDockType PreviousDockType() const { return FPreviousDockType; }
@@ -214,6 +224,25 @@ public:
     virtual POINT OrderControls(bool CanMoveControls, TDockType PreviousDockType, TDock97* DockingTo) = 0;
     virtual void SizeChanging(int32_t AWidth, int32_t AHeight) { (void)AWidth, (void)AHeight; }
 
+    // Class-specific values of a position record (TB97Persist): written after the common
+    // ones, read while the tool window is restored (before its parent changes), and a last
+    // call after it has been placed. The base class stores nothing of its own.
+    virtual void WritePositionData(TPositionWriteIntProc WriteIntProc, TPositionWriteStringProc WriteStringProc,
+                                   void* ExtraData)
+    {
+        (void)WriteIntProc, (void)WriteStringProc, (void)ExtraData;
+    }
+    virtual void ReadPositionData(TPositionReadIntProc ReadIntProc, TPositionReadStringProc ReadStringProc,
+                                  void* ExtraData)
+    {
+        (void)ReadIntProc, (void)ReadStringProc, (void)ExtraData;
+    }
+    virtual void DoneReadingPositionData(TPositionReadIntProc ReadIntProc, TPositionReadStringProc ReadStringProc,
+                                         void* ExtraData)
+    {
+        (void)ReadIntProc, (void)ReadStringProc, (void)ExtraData;
+    }
+
     // Parent changes, membership, persistence quirks.
     void SetParent(TWinControl* AParent) override;
     bool HasParent() const override;
@@ -231,6 +260,9 @@ public:
     void ArrangeControls();
     void CustomArrangeControls(TDockType previousDockType, TDock97* dockingTo, bool resize);
     void GetDockRowSize(int32_t& Size);
+    // The dock's placement of this tool window: the row and position it stores (no
+    // arrangement follows) and, for a shown member, the bounds it takes, applied unchanged.
+    void ApplyDockPlacement(int32_t dockRow, int32_t dockPos, const TGeomBounds* bounds = nullptr);
     void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
     // Without a window yet, the client area is what the frame of the current placement leaves.
     RECT ClientRect() const override;
@@ -263,6 +295,8 @@ public:
     TCloseQueryEvent OnCloseQuery;
     TDockChangingExEvent OnDockChangingEx;
     TDockChangingExEvent OnDockChangingHidden;
+    TDragDropEvent OnDragDrop;
+    TDragOverEvent OnDragOver;
 
 protected:
     virtual void GetParams(TToolWindowParams& Params);
@@ -310,10 +344,10 @@ protected:
 
 private:
     void SyncFloatingState();
+    void AskParams();
     TFloatingWindowParent* NewFloatingParent(TCustomForm* ownerForm);
     TFrameState FrameState() const;
     void DrawPlainNCArea(HRGN clip);
-    friend class TDock97;
 
     int32_t FDockPos = -1;
     int32_t FDockRow = 0;
@@ -337,6 +371,7 @@ private:
     TDockType FPreviousDockType = dtNotDocked;
     bool FPreviousDockTypeKnown = false;
     TToolWindowParams FWindowParams{true, true, true};
+    bool FParamsAsked = false;
     int32_t FBoundsUpdateCount = 0;
     int32_t FArrangeControlsLock = 0;
     int32_t FMoveEventLock = 0;
@@ -352,6 +387,7 @@ private:
     bool FCloseButtonPressed = false;
     bool FShowHint = false;
     bool FParentShowHint = true;
+    TComponent* FPopupMenu = nullptr;
 };
 
 // ---- TFloatingWindowParent ----------------------------------------------------------------
@@ -417,6 +453,22 @@ RECT WorkAreaOfRect(const RECT& r);
 extern TList* FloatingWindowList;
 
 void ToolWindowHookProc(THookProcCode Code, HWND Wnd, WPARAM WParam, LPARAM LParam);
+
+// Toolbar positions: every tool window owned directly by form, saved as a record under its
+// Name and restored from it (TB97Persist). The core pair reads and writes through the four
+// callbacks; loading brackets the form's docks in BeginUpdate/EndUpdate, ended also on error.
+void CustomSaveToolbarPositions(TCustomForm* form, TPositionWriteIntProc WriteIntProc,
+                                TPositionWriteStringProc WriteStringProc, void* ExtraData);
+void CustomLoadToolbarPositions(TCustomForm* form, TPositionReadIntProc ReadIntProc,
+                                TPositionReadStringProc ReadStringProc, void* ExtraData);
+// An initialisation file; the section of a tool window is sectionNamePrefix + its Name.
+void IniSaveToolbarPositions(TCustomForm* form, const std::wstring& fileName, const std::wstring& sectionNamePrefix);
+void IniLoadToolbarPositions(TCustomForm* form, const std::wstring& fileName, const std::wstring& sectionNamePrefix);
+// The registry: rootKey\baseKey\<Name>, string values; the base key is created when missing.
+void RegSaveToolbarPositionsEx(TCustomForm* form, HKEY rootKey, const std::wstring& baseKey);
+void RegLoadToolbarPositionsEx(TCustomForm* form, HKEY rootKey, const std::wstring& baseKey);
+void RegSaveToolbarPositions(TCustomForm* form, const std::wstring& baseKey);  // HKEY_CURRENT_USER
+void RegLoadToolbarPositions(TCustomForm* form, const std::wstring& baseKey);
 
 // Makes the framework's classes known to the layout reader.
 void RegisterToolbarClasses();

@@ -48,6 +48,7 @@ const TClassInfo& TDock97::StaticClassInfo()
               {L"alNone", L"alTop", L"alBottom", L"alLeft", L"alRight", L"alClient"}, alTop)
         .String(L"Version", &TDock97::Version, &TDock97::SetVersion)
         .NeverStored()
+        .Component(L"PopupMenu", &TDock97::PopupMenu, &TDock97::SetPopupMenu)
         .Event(L"OnInsertRemoveBar", &TDock97::OnInsertRemoveBar)
         .Event(L"OnRequestDock", &TDock97::OnRequestDock)
         .Build();
@@ -231,9 +232,9 @@ std::vector<TDockMember> TDock97::MemberData() const
     for (int i = 0; i < FMemberList.Count(); ++i) {
         TCustomToolWindow97* bar = BarAt(FMemberList, i);
         TDockMember m;
-        m.DockRow = bar->FDockRow;
-        m.DockPos = bar->FDockPos;
-        m.FullSize = bar->FFullSize;
+        m.DockRow = bar->DockRow();
+        m.DockPos = bar->DockPos();
+        m.FullSize = bar->FullSize();
         m.Shown = ToolbarVisibleOnDock(bar);
         m.Width = bar->Width();
         m.Height = bar->Height();
@@ -247,93 +248,74 @@ std::vector<TDockMember> TDock97::MemberData() const
     return members;
 }
 
+std::vector<int32_t> TDock97::MemberRows() const
+{
+    std::vector<int32_t> rows;
+    rows.reserve(static_cast<size_t>(FMemberList.Count()));
+    for (int i = 0; i < FMemberList.Count(); ++i)
+        rows.push_back(BarAt(FMemberList, i)->DockRow());
+    return rows;
+}
+
+void TDock97::SetMemberRows(const std::vector<int32_t>& rows)
+{
+    for (int i = 0; i < FMemberList.Count(); ++i) {
+        TCustomToolWindow97* bar = BarAt(FMemberList, i);
+        const int32_t row = rows[static_cast<size_t>(i)];
+        if (row != bar->DockRow())
+            bar->ApplyDockPlacement(row, bar->DockPos());
+    }
+}
+
 int32_t TDock97::GetHighestRow() const
 {
-    int32_t highest = -1;
-    for (int i = 0; i < FMemberList.Count(); ++i)
-        highest = std::max(highest, BarAt(FMemberList, i)->FDockRow);
-    return highest;
+    return HighestRowOf(MemberRows());
 }
 
 int32_t TDock97::GetNumberOfToolbarsOnRow(int32_t row, const TCustomToolWindow97* notThisBar) const
 {
-    int32_t count = 0;
-    for (int i = 0; i < FMemberList.Count(); ++i) {
-        const TCustomToolWindow97* bar = BarAt(FMemberList, i);
-        if (bar != notThisBar && bar->FDockRow == row)
-            ++count;
-    }
-    return count;
+    const int index = notThisBar ? FMemberList.IndexOf(const_cast<TCustomToolWindow97*>(notThisBar)) : -1;
+    return CountOnRow(MemberRows(), row, index >= 0 ? static_cast<size_t>(index) : NoMember);
 }
 
 void TDock97::RemoveBlankRows()
 {
-    int32_t highest = GetHighestRow();
-    int32_t row = 0;
-    while (row <= highest) {
-        bool used = false;
-        for (int i = 0; i < FMemberList.Count() && !used; ++i)
-            used = BarAt(FMemberList, i)->FDockRow == row;
-        if (used) {
-            ++row;
-            continue;
-        }
-        for (int i = 0; i < FMemberList.Count(); ++i)
-            if (TCustomToolWindow97* bar = BarAt(FMemberList, i); bar->FDockRow > row)
-                --bar->FDockRow;
-        --highest;
-    }
+    std::vector<int32_t> rows = MemberRows();
+    RemoveBlankDockRows(rows);
+    SetMemberRows(rows);
 }
 
-void TDock97::InsertRowBefore(int32_t row)
+int32_t TDock97::InsertRowBefore(int32_t row)
 {
-    for (int i = 0; i < FMemberList.Count(); ++i)
-        if (TCustomToolWindow97* bar = BarAt(FMemberList, i); bar->FDockRow >= row)
-            ++bar->FDockRow;
+    std::vector<int32_t> rows = MemberRows();
+    const int32_t freed = InsertDockRowBefore(rows, row);
+    SetMemberRows(rows);
+    return freed;
 }
 
 void TDock97::BuildRowInfo()
 {
-    const TDockRowInfo info = BuildDockRowInfo(MemberData(), GetDockTypeOf(this));
-    FRowThicknesses.clear();
-    const int32_t highest = GetHighestRow();
-    for (int32_t r = 0; r <= highest; ++r)
-        FRowThicknesses.push_back(info.RowSize(r));
+    FRowThicknesses = BuildDockRowInfo(MemberData(), GetDockTypeOf(this));
 }
 
 int32_t TDock97::GetRowSize(int32_t row, TCustomToolWindow97* defaultBar) const
 {
-    int32_t size = row >= 0 && row < static_cast<int32_t>(FRowThicknesses.size())
-                       ? FRowThicknesses[static_cast<size_t>(row)]
-                       : 0;
+    int32_t size = FRowThicknesses.RowSize(row);
     if (size == 0 && defaultBar)
         defaultBar->GetBarSize(size, GetDockTypeOf(this));
     return size;
 }
 
-namespace {
-
-TDockRowInfo RowInfoOf(const std::vector<int32_t>& thicknesses)
-{
-    TDockRowInfo info;
-    for (size_t r = 0; r < thicknesses.size(); ++r)
-        if (thicknesses[r] != 0)
-            info.Append(static_cast<int32_t>(r), thicknesses[r]);
-    return info;
-}
-
-}  // namespace
-
 int32_t TDock97::GetRowOf(int32_t coordinate, bool& before) const
 {
-    const TDockRowHit hit = GetDockRowOf(RowInfoOf(FRowThicknesses), GetHighestRow(), coordinate);
+    const TDockRowHit hit = GetDockRowOf(FRowThicknesses, GetHighestRow(), coordinate);
     before = hit.Before;
     return hit.Row;
 }
 
 int32_t TDock97::GetDesignModeRowOf(int32_t coordinate) const
 {
-    return GetDockDesignModeRowOf(RowInfoOf(FRowThicknesses), GetHighestRow(), coordinate);
+    return GetDockDesignModeRowOf(FRowThicknesses, GetHighestRow(), coordinate);
 }
 
 void TDock97::ChangeWidthHeight(int32_t newWidth, int32_t newHeight)
@@ -386,8 +368,7 @@ void TDock97::ArrangeToolbars(bool commitPositions)
         FMemberList.Clear();
         for (const TDockMemberState& s : result.Members) {
             TCustomToolWindow97* bar = bars[s.Index];
-            bar->FDockRow = s.DockRow;
-            bar->FDockPos = s.DockPos;
+            bar->ApplyDockPlacement(s.DockRow, s.DockPos);
             FMemberList.Add(bar);
         }
         // The shown list follows the member list's new order.
@@ -402,16 +383,11 @@ void TDock97::ArrangeToolbars(bool commitPositions)
         for (TCustomToolWindow97* bar : shown)
             FShownList.Add(bar);
 
-        FRowThicknesses.clear();
-        const int32_t highest = GetHighestRow();
-        for (int32_t r = 0; r <= highest; ++r)
-            FRowThicknesses.push_back(result.RowInfo.RowSize(r));
+        FRowThicknesses = result.RowInfo;
 
         for (const TDockPlacement& p : result.Placements) {
             TCustomToolWindow97* bar = bars[p.Index];
-            ++bar->FBoundsUpdateCount;
-            TScopeExit done([bar] { --bar->FBoundsUpdateCount; });
-            bar->SetBounds(p.Bounds.Left, p.Bounds.Top, p.Bounds.Width, p.Bounds.Height);
+            bar->ApplyDockPlacement(bar->DockRow(), bar->DockPos(), &p.Bounds);
         }
     }
     ChangeWidthHeight(result.DockSize.Width, result.DockSize.Height);
@@ -444,11 +420,22 @@ void TDock97::Loaded()
     ArrangeToolbars(false);
 }
 
+void TDock97::SetPopupMenu(TComponent* value)
+{
+    if (value == FPopupMenu)
+        return;
+    FPopupMenu = value;
+    if (value)
+        value->FreeNotification(this);
+}
+
 void TDock97::Notification(TComponent* component, TOperation operation)
 {
     TCustomControl::Notification(component, operation);
     if (operation != opRemove)
         return;
+    if (component == FPopupMenu)
+        FPopupMenu = nullptr;
     // Compared by identity: by now the tool window is only a TComponent, no longer castable.
     for (TList* list : {&FMemberList, &FShownList})
         for (int i = list->Count() - 1; i >= 0; --i)

@@ -14,9 +14,9 @@ int32_t TDockRowInfo::RowSize(int32_t row) const
     return it != FRows.end() && it->Row == row ? it->Size : 0;
 }
 
-int32_t TDockRowInfo::RowCount() const
+int64_t TDockRowInfo::RowCount() const
 {
-    return FRows.empty() ? 0 : FRows.back().Row + 1;
+    return FRows.empty() ? 0 : int64_t{FRows.back().Row} + 1;
 }
 
 void TDockRowInfo::Append(int32_t row, int32_t size)
@@ -87,6 +87,57 @@ int32_t HighestDockRow(const std::vector<TDockMember>& members)
     return h;
 }
 
+int32_t HighestRowOf(const std::vector<int32_t>& rows)
+{
+    return rows.empty() ? -1 : *std::max_element(rows.begin(), rows.end());
+}
+
+int32_t CountOnRow(const std::vector<int32_t>& rows, int32_t row, size_t leaveOut)
+{
+    int32_t count = 0;
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (rows[i] == row && i != leaveOut)
+            ++count;
+    return count;
+}
+
+// Computed directly instead of collapsing one blank row at a time, which would take as many
+// passes as the highest row number.
+void RemoveBlankDockRows(std::vector<int32_t>& rows)
+{
+    std::vector<int32_t> used;
+    for (int32_t r : rows)
+        if (r >= 0)
+            used.push_back(r);
+    std::sort(used.begin(), used.end());
+    used.erase(std::unique(used.begin(), used.end()), used.end());
+    for (int32_t& r : rows)
+        if (r >= 0)
+            r = static_cast<int32_t>(std::lower_bound(used.begin(), used.end(), r) - used.begin());
+}
+
+int32_t InsertDockRowBefore(std::vector<int32_t>& rows, int32_t row)
+{
+    if (std::find(rows.begin(), rows.end(), INT32_MAX) != rows.end()) {
+        // No room above the last row: close the gaps first. Rows below row keep their order
+        // below it; row's members start at the number of used rows before them.
+        std::vector<int32_t> below;
+        for (int32_t r : rows)
+            if (r >= 0 && r < row)
+                below.push_back(r);
+        std::sort(below.begin(), below.end());
+        const auto distinctBelow = std::unique(below.begin(), below.end()) - below.begin();
+        RemoveBlankDockRows(rows);
+        if (row > 0)
+            row = static_cast<int32_t>(distinctBelow);
+    }
+    // At most one row per member is used now, so the highest is below INT32_MAX.
+    for (int32_t& r : rows)
+        if (r >= row)
+            ++r;
+    return row;
+}
+
 int32_t CompareDockPlaces(int32_t rowA, int32_t posA, int32_t rowB, int32_t posB)
 {
     // A plain difference would overflow for far-apart values and misorder them.
@@ -141,18 +192,6 @@ int32_t GetDockDesignModeRowOf(const TDockRowInfo& rows, int32_t highestRow, int
 
 namespace {
 
-// RemoveBlankRows: close every gap, so the used rows become 0, 1, 2 ... in their order.
-// Computed directly instead of collapsing one blank row at a time, which would take as
-// many passes as the highest row number.
-void RemoveBlankRows(std::vector<int32_t>& rows)
-{
-    std::vector<int32_t> used(rows);
-    std::sort(used.begin(), used.end());
-    used.erase(std::unique(used.begin(), used.end()), used.end());
-    for (int32_t& r : rows)
-        r = static_cast<int32_t>(std::lower_bound(used.begin(), used.end(), r) - used.begin());
-}
-
 // A full-size member keeps its row; whoever shares it moves to the next row, with every
 // later row. Visibility does not matter here.
 void SeparateFullSize(std::vector<int32_t>& row, const std::vector<bool>& fullSize)
@@ -205,7 +244,7 @@ TDockArrangement ArrangeDock(const TDockArrangeInput& in)
     std::vector<int32_t> inputRow(n);
     for (size_t i = 0; i < n; ++i)
         inputRow[i] = in.LimitToOneRow ? 0 : std::max(members[i].DockRow, 0);
-    RemoveBlankRows(inputRow);
+    RemoveBlankDockRows(inputRow);
 
     // List order from here on: by row, then position (ties keep their previous order).
     std::vector<size_t> order(n);
@@ -230,7 +269,8 @@ TDockArrangement ArrangeDock(const TDockArrangeInput& in)
     out.RowInfo = BuildRows(members, order, row, type);
 
     // Shown members of each row, in list order.
-    const int32_t rowCount = out.RowInfo.RowCount();
+    // Rows are numbered without gaps by now: at most one per member.
+    const int32_t rowCount = static_cast<int32_t>(out.RowInfo.RowCount());
     std::vector<std::vector<size_t>> onRow(static_cast<size_t>(rowCount));
     for (size_t k = 0; k < n; ++k)
         if (shown[k] && row[k] < rowCount)

@@ -34,8 +34,9 @@ public:
     };
 
     int32_t RowSize(int32_t row) const;
-    // Highest row with a shown member, plus one: the number of rows that take room.
-    int32_t RowCount() const;
+    // Highest row with a shown member, plus one: the number of rows that take room. Wider
+    // than a row number, since a stored row may be the largest one.
+    int64_t RowCount() const;
     // Rows with a shown member, by ascending row index.
     const std::vector<TRow>& Rows() const { return FRows; }
 
@@ -55,6 +56,27 @@ int32_t GetDockRowSize(const TDockRowInfo& rows, int32_t row);
 
 // Largest DockRow of all members, shown or not; -1 when there are none (GetHighestRow).
 int32_t HighestDockRow(const std::vector<TDockMember>& members);
+
+// The row helpers of a dock, on the DockRow of each member in member-list order. Each costs
+// one pass over the members (plus a sort), whatever row numbers they hold: a stored row may
+// be anything from INT32_MIN to INT32_MAX.
+
+// GetHighestRow: the largest row; -1 when there are none.
+int32_t HighestRowOf(const std::vector<int32_t>& rows);
+
+// GetNumberOfToolbarsOnRow: members on row, not counting the one at index leaveOut.
+constexpr size_t NoMember = SIZE_MAX;
+int32_t CountOnRow(const std::vector<int32_t>& rows, int32_t row, size_t leaveOut = NoMember);
+
+// RemoveBlankRows: the rows used from 0 up become 0, 1, 2 ... in their order. Negative rows
+// are left alone (they are never blank rows between used ones).
+void RemoveBlankDockRows(std::vector<int32_t>& rows);
+
+// InsertRowBefore: frees a row for a new one before the members on row, moving them and
+// every later row one on. Returns the row now free: row itself, unless a member sits on
+// INT32_MAX and there is no row above it to move to; then the rows are first renumbered
+// without gaps (order kept), and the free row is where row's members now begin.
+int32_t InsertDockRowBefore(std::vector<int32_t>& rows, int32_t row);
 
 // The sort order of a dock's members: by row, then by position. Negative when A sorts
 // first, 0 when equal, positive after (usable as a ListSortEx comparison).

@@ -1,5 +1,7 @@
 #include "TB97Tlwn.h"
 
+#include "TB97PositionData.h"
+
 
 namespace {
 
@@ -42,6 +44,7 @@ const TClassInfo& TToolWindow97::StaticClassInfo()
         .Integer(L"MinClientHeight", &T::MinClientHeight, &T::SetMinClientHeight, 32)
         .Integer(L"MinClientWidth", &T::MinClientWidth, &T::SetMinClientWidth, 32)
         .Boolean(L"ParentShowHint", &T::ParentShowHint, &T::SetParentShowHint, true)
+        .Component(L"PopupMenu", &T::PopupMenu, &T::SetPopupMenu)
         .Boolean(L"Resizable", &T::Resizable, &T::SetResizable, true)
         .Boolean(L"ShowCaption", &T::ShowCaption, &T::SetShowCaption, true)
         .Boolean(L"ShowHint", &T::ShowHint, &T::SetShowHint, false)
@@ -54,6 +57,8 @@ const TClassInfo& TToolWindow97::StaticClassInfo()
         .Event(L"OnDockChanging", &T::OnDockChanging)
         .Event(L"OnDockChangingEx", &T::OnDockChangingEx)
         .Event(L"OnDockChangingHidden", &T::OnDockChangingHidden)
+        .Event(L"OnDragDrop", &T::OnDragDrop)
+        .Event(L"OnDragOver", &T::OnDragOver)
         .Event(L"OnMove", &T::OnMove)
         .Event(L"OnRecreated", &T::OnRecreated)
         .Event(L"OnRecreating", &T::OnRecreating)
@@ -95,8 +100,10 @@ void TToolWindow97::SetClientAreaSize(int32_t AWidth, int32_t AHeight)
         SetBounds(Left(), Top(), AWidth, AHeight);
         return;
     }
+    // Stored sizes come from files: the sums are clamped, not left to overflow.
     const RECT client = ClientRect();
-    SetBounds(Left(), Top(), AWidth + (Width() - client.right), AHeight + (Height() - client.bottom));
+    SetBounds(Left(), Top(), ClampToInt32(int64_t{AWidth} + (int64_t{Width()} - client.right)),
+              ClampToInt32(int64_t{AHeight} + (int64_t{Height()} - client.bottom)));
 }
 
 void TToolWindow97::GetBarSize(int32_t& Size, TDockType DockType)
@@ -120,22 +127,27 @@ void TToolWindow97::SizeChanging(int32_t AWidth, int32_t AHeight)
     FBarWidth = AWidth;
     FBarHeight = AHeight;
     if (Parent()) {
-        FBarWidth -= Width() - ClientWidth();
-        FBarHeight -= Height() - ClientHeight();
+        FBarWidth = ClampToInt32(int64_t{AWidth} - (int64_t{Width()} - ClientWidth()));
+        FBarHeight = ClampToInt32(int64_t{AHeight} - (int64_t{Height()} - ClientHeight()));
     }
 }
 
-void TToolWindow97::ReadPositionData(TPositionReadIntProc ReadIntProc, TPositionReadStringProc, void* ExtraData)
+void TToolWindow97::ReadPositionData(TPositionReadIntProc ReadIntProc, TPositionReadStringProc ReadStringProc,
+                                     void* ExtraData)
 {
+    TCustomToolWindow97::ReadPositionData(ReadIntProc, ReadStringProc, ExtraData);
     if (!Resizable() || !ReadIntProc)
         return;
-    const int32_t height = ReadIntProc(Name(), L"ClientHeight", FBarHeight, ExtraData);
-    const int32_t width = ReadIntProc(Name(), L"ClientWidth", FBarWidth, ExtraData);
+    // Both are read before either applies, so a read that raises leaves the size alone.
+    const int32_t height = StoredClientSize(ReadIntProc(Name(), L"ClientHeight", FBarHeight, ExtraData));
+    const int32_t width = StoredClientSize(ReadIntProc(Name(), L"ClientWidth", FBarWidth, ExtraData));
     SetClientAreaSize(width, height);
 }
 
-void TToolWindow97::WritePositionData(TPositionWriteIntProc WriteIntProc, TPositionWriteStringProc, void* ExtraData)
+void TToolWindow97::WritePositionData(TPositionWriteIntProc WriteIntProc, TPositionWriteStringProc WriteStringProc,
+                                      void* ExtraData)
 {
+    TCustomToolWindow97::WritePositionData(WriteIntProc, WriteStringProc, ExtraData);
     if (!WriteIntProc)
         return;
     WriteIntProc(Name(), L"ClientWidth", FBarWidth, ExtraData);

@@ -28,9 +28,10 @@ public:
     void SizeChanging(int32_t AWidth, int32_t AHeight) override;
 
     // Position records: the client size, read only when resizable, always written.
-    void ReadPositionData(TPositionReadIntProc ReadIntProc, TPositionReadStringProc ReadStringProc, void* ExtraData);
+    void ReadPositionData(TPositionReadIntProc ReadIntProc, TPositionReadStringProc ReadStringProc,
+                          void* ExtraData) override;
     void WritePositionData(TPositionWriteIntProc WriteIntProc, TPositionWriteStringProc WriteStringProc,
-                           void* ExtraData);
+                           void* ExtraData) override;
 
 private:
     int32_t FMinClientWidth = 32;

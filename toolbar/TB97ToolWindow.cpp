@@ -190,7 +190,6 @@ TCustomToolWindow97::TCustomToolWindow97(TComponent* AOwner) : TCustomControl(AO
     InstallHookProc(ToolWindowHookProc, THookProcCodes{hpSendActivateApp, hpSendWindowPosChanged, hpPreDestroy},
                     IsDesigning());
     try {
-        GetParams(FWindowParams);
         SetColor(clBtnFace);
     } catch (...) {
         UninstallHookProc(ToolWindowHookProc);
@@ -212,6 +211,18 @@ TCustomToolWindow97::~TCustomToolWindow97()
     delete FFloatingParent;
     FFloatingParent = nullptr;
     UninstallHookProc(ToolWindowHookProc);
+}
+
+// Asked once the object is complete, at its first parent: a constructor would only ever reach
+// the base version. Every use of the parameters needs a parent.
+void TCustomToolWindow97::AskParams()
+{
+    if (FParamsAsked)
+        return;
+    TToolWindowParams params;
+    GetParams(params);
+    FWindowParams = params;
+    FParamsAsked = true;
 }
 
 void TCustomToolWindow97::GetParams(TToolWindowParams& Params)
@@ -246,13 +257,16 @@ void TCustomToolWindow97::SetParent(TWinControl* AParent)
     if (AParent && !dynamic_cast<TDock97*>(AParent) && !dynamic_cast<TCustomForm*>(AParent))
         throw EInvalidOperation(LoadTB97String(STB97ToolwinParentNotAllowed));
 
+    if (AParent)
+        AskParams();
     TWinControl* newParent = AParent;
-    // A floating parent made for this change goes again if the change does not happen.
+    // A floating parent made for this change goes again if the tool window did not get into
+    // it. The toolkit sets the parent before it makes the window, so an attach that failed
+    // half-way leaves the tool window inside: then the parent is kept, never freed under it.
     TFloatingWindowParent* created = nullptr;
     TFloatingWindowParent* previous = FFloatingParent;
-    bool attached = false;
     TScopeExit dropCreated([&] {
-        if (created && !attached) {
+        if (created && Parent() != created) {
             if (FFloatingParent == created)
                 FFloatingParent = previous;
             delete created;
@@ -325,14 +339,18 @@ void TCustomToolWindow97::SetParent(TWinControl* AParent)
             inherited::SetParent(nullptr);
             FDockedTo = newDock;
             FIsDocked = newDock != nullptr;
+            std::exception_ptr attachError;
             try {
                 inherited::SetParent(newParent);
-                attached = true;
             } catch (...) {
-                FDockedTo = AsDock(Parent());
-                FIsDocked = FDockedTo != nullptr;
-                throw;
+                attachError = std::current_exception();
             }
+            FDockedTo = AsDock(Parent());
+            FIsDocked = FDockedTo != nullptr;
+            if (attachError && !Parent())
+                std::rethrow_exception(attachError);
+            // Also after a half-done attach: the lists and the old floating parent follow the
+            // parent the tool window actually has.
             CalculateNonClientSizes(nullptr);
             if (auto* floating = dynamic_cast<TFloatingWindowParent*>(oldParent)) {
                 if (floating == FFloatingParent)
@@ -348,6 +366,8 @@ void TCustomToolWindow97::SetParent(TWinControl* AParent)
                 }
             }
             SyncFloatingState();
+            if (attachError)
+                std::rethrow_exception(attachError);
         }
         if (Parent()) {
             FPreviousDockType = GetDockTypeOf(newDock);
@@ -405,6 +425,15 @@ void TCustomToolWindow97::SetUseLastDock(bool value)
     SetLastDock(value ? FDockedTo : nullptr);
 }
 
+void TCustomToolWindow97::SetPopupMenu(TComponent* value)
+{
+    if (value == FPopupMenu)
+        return;
+    FPopupMenu = value;
+    if (value)
+        value->FreeNotification(this);
+}
+
 void TCustomToolWindow97::Notification(TComponent* component, TOperation operation)
 {
     TCustomControl::Notification(component, operation);
@@ -414,6 +443,8 @@ void TCustomToolWindow97::Notification(TComponent* component, TOperation operati
         FDefaultDock = nullptr;
     if (component == FLastDock)
         FLastDock = nullptr;
+    if (component == FPopupMenu)
+        FPopupMenu = nullptr;
     if (FDockFormList) {
         FDockFormList->Remove(component);
         if (FDockFormList->Count() == 0)
@@ -581,6 +612,17 @@ void TCustomToolWindow97::SetDockRow(int32_t value)
     FDockRow = value;
     if (FIsDocked)
         FDockedTo->ArrangeToolbars(false);
+}
+
+void TCustomToolWindow97::ApplyDockPlacement(int32_t dockRow, int32_t dockPos, const TGeomBounds* bounds)
+{
+    FDockRow = dockRow;
+    FDockPos = dockPos;
+    if (!bounds)
+        return;
+    ++FBoundsUpdateCount;
+    TScopeExit done([this] { --FBoundsUpdateCount; });
+    SetBounds(bounds->Left, bounds->Top, bounds->Width, bounds->Height);
 }
 
 void TCustomToolWindow97::SetBorderStyle(TFormBorderStyle value)

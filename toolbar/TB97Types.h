@@ -38,6 +38,12 @@ using TRequestDockEvent = std::function<void(TObject* Sender, TCustomToolWindow9
 // A tool window is about to move to DockingTo (null: it is going to float).
 using TDockChangingExEvent = std::function<void(TObject* Sender, TDock97* DockingTo)>;
 
+// Drag-and-drop events a layout may bind; the toolkit raises none yet.
+enum TDragState : uint8_t { dsDragEnter, dsDragLeave, dsDragMove };
+using TDragDropEvent = std::function<void(TObject* Sender, TObject* Source, int X, int Y)>;
+using TDragOverEvent =
+    std::function<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)>;
+
 // Position records are read and written through these; ExtraData is the caller's own and
 // passed through untouched.
 using TPositionReadIntProc = int32_t (*)(const std::wstring& ToolbarName, const std::wstring& Value,

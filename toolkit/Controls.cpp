@@ -17,6 +17,12 @@ thread_local TWinControl* CreationControl = nullptr;
 // A non-windowed control holding the mouse through its parent's capture.
 TControl* CaptureControl = nullptr;
 
+std::function<bool(const TWinControl*)>& WindowCreationFailure()
+{
+    static std::function<bool(const TWinControl*)> fails;
+    return fails;
+}
+
 std::map<std::wstring, WNDPROC>& DefaultProcs()
 {
     static std::map<std::wstring, WNDPROC> procs;
@@ -693,8 +699,15 @@ void TWinControl::CreateWnd()
         throw EOutOfResources(L"Cannot create a window for '" + Name() + L"'");
 }
 
+void SetWindowCreationFailure(std::function<bool(const TWinControl*)> fails)
+{
+    WindowCreationFailure() = std::move(fails);
+}
+
 void TWinControl::CreateWindowHandle(const TCreateParams& Params)
 {
+    if (WindowCreationFailure() && WindowCreationFailure()(this))
+        return;
     CreationControl = this;
     HWND created = CreateWindowExW(Params.ExStyle, Params.WinClassName.c_str(), Params.Caption.c_str(), Params.Style,
                                    Params.X, Params.Y, Params.Width, Params.Height, Params.WndParent, nullptr,

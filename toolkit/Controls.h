@@ -448,6 +448,10 @@ private:
 HWND CreateUtilityWindow(const wchar_t* className, WNDPROC proc, const std::wstring& title, DWORD exStyle,
                          DWORD style, HWND parent);
 
+// Test seam: while set, the window of every control for which it answers true is not
+// created, as when the window system refuses one (an empty function restores normal creation).
+void SetWindowCreationFailure(std::function<bool(const TWinControl*)> fails);
+
 // The form (or top-level windowed control) a control sits on.
 class TCustomForm;
 TCustomForm* GetParentForm(const TControl* control);

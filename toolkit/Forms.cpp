@@ -733,13 +733,26 @@ std::wstring TApplication::ErrorText(const std::wstring& message)
 void TApplication::ShowException(const Exception& e)
 {
     const std::wstring text = ErrorText(e.Message());
-    const UINT style = MB_OK | MB_ICONERROR;
+    // An error from a timer comes while another program may be in front: the box is brought
+    // forward rather than opening unseen behind it.
+    const UINT style = MB_OK | MB_ICONERROR | MB_SETFOREGROUND;
+    HWND owner = ErrorBoxOwner();
     if (FReporter) {
-        FReporter(text, FTitle, style);
+        FReporter(owner, text, FTitle, style);
         return;
     }
-    HWND owner = GetActiveWindow();
-    MessageBoxW(owner ? owner : FHandle, text.c_str(), FTitle.c_str(), style);
+    MessageBoxW(owner, text.c_str(), FTitle.c_str(), style);
+}
+
+HWND TApplication::ErrorBoxOwner() const
+{
+    if (FMainForm && FMainForm->HandleAllocated()) {
+        HWND main = FMainForm->Handle();
+        if (IsWindowVisible(main) && IsWindowEnabled(main))
+            return main;
+    }
+    HWND active = GetActiveWindow();
+    return active ? active : FHandle;
 }
 
 void TApplication::HandleException()

@@ -181,8 +181,9 @@ private:
     std::vector<TCustomForm*> FForms;
 };
 
-// Shows an error: text, caption and MessageBox style. Tests replace it with a recorder.
-using TErrorReporter = std::function<void(const std::wstring& text, const std::wstring& caption, UINT style)>;
+// Shows an error: owner window, text, caption and MessageBox style. Tests replace it with a recorder.
+using TErrorReporter =
+    std::function<void(HWND owner, const std::wstring& text, const std::wstring& caption, UINT style)>;
 
 class TApplication : public TComponent {
     TK_CLASSINFO(TApplication, TComponent)
@@ -215,6 +216,9 @@ public:
     // Reports the exception being handled; call only inside a catch block.
     void HandleException();
     void ShowException(const Exception& e);
+    // The window an error box belongs to: the main form while it can take input, so the box is
+    // modal to it; otherwise the active window or the application window.
+    HWND ErrorBoxOwner() const;
     void SetErrorReporter(TErrorReporter reporter) { FReporter = std::move(reporter); }
     // The text shown for a message: a full stop is added when the last character sorts after '.'.
     static std::wstring ErrorText(const std::wstring& message);

@@ -1,5 +1,6 @@
 #include "GdiCount.h"
 
+#include <atomic>
 #include <mutex>
 #include <unordered_map>
 
@@ -65,6 +66,8 @@ HDC CountDC(HDC dc)
     return dc;
 }
 
+std::atomic<bool> BitmapsFail{false};
+
 }  // namespace
 
 TGdiCounts GdiLiveCounts()
@@ -110,17 +113,27 @@ HBRUSH CountedCreateBrushIndirect(const LOGBRUSH* brush)
 HBITMAP CountedCreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section,
                                 DWORD offset)
 {
+    if (BitmapsFail) {
+        if (bits)
+            *bits = nullptr;
+        return nullptr;
+    }
     return CountObject(CreateDIBSection(dc, info, usage, bits, section, offset));
 }
 
 HBITMAP CountedCreateCompatibleBitmap(HDC dc, int width, int height)
 {
-    return CountObject(CreateCompatibleBitmap(dc, width, height));
+    return BitmapsFail ? nullptr : CountObject(CreateCompatibleBitmap(dc, width, height));
 }
 
 HBITMAP CountedCreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits)
 {
-    return CountObject(CreateBitmap(width, height, planes, bitsPerPixel, bits));
+    return BitmapsFail ? nullptr : CountObject(CreateBitmap(width, height, planes, bitsPerPixel, bits));
+}
+
+void SetBitmapCreationFailure(bool fails)
+{
+    BitmapsFail = fails;
 }
 
 HRGN CountedCreateRectRgn(int left, int top, int right, int bottom)

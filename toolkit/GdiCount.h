@@ -33,6 +33,8 @@ HRGN CountedCreateRectRgnIndirect(const RECT* rect);
 HPALETTE CountedCreatePalette(const LOGPALETTE* palette);
 HPALETTE CountedCreateHalftonePalette(HDC dc);
 BOOL CountedDeleteObject(HGDIOBJ object);
+// Test seam: while on, every bitmap creation above fails as if memory had run out.
+void SetBitmapCreationFailure(bool fails);
 
 // Takes a handle made by some other API into the count (for example one from LoadImage).
 // Returns it unchanged; null is ignored.

@@ -14,6 +14,7 @@
 #include "MainFormSource.h"
 #include "PatternWindow.h"
 #include "TestSupport.h"
+#include "TB97.h"
 
 namespace {
 
@@ -156,8 +157,9 @@ TEST_F(MainFormTest, StartSizesFrameImageAndWindowFromTheTarget)
         EXPECT_EQ(MainForm->Height(), std::max(c.Height + 40, GetSystemMetrics(SM_CYMINTRACK)));
         EXPECT_TRUE(MainForm->LoopTimer->Enabled());
         EXPECT_EQ(MainForm->Rows.size(), static_cast<size_t>(c.Height));
-        // A frame tick over any of these must be harmless.
+        // A frame tick over any of these must be harmless: it does not stop the loop.
         MainForm->LoopTimerTimer(MainForm->LoopTimer);
+        EXPECT_TRUE(MainForm->LoopTimer->Enabled());
     }
 }
 
@@ -181,13 +183,14 @@ TEST_F(MainFormTest, TallCapturesGetARowForEveryLine)
     BringToFront(target.Handle());
     RECT r{};
     GetWindowRect(target.Handle(), &r);
-    if (r.bottom - r.top != 3000)
-        GTEST_SKIP() << "the window system kept the window at " << r.bottom - r.top << " rows";
+    ASSERT_EQ(r.bottom - r.top, 3000) << "the window system refused the tall window";
     MainForm->StartTimerTimer(MainForm->StartTimer);
     ASSERT_EQ(MainForm->FrameHeight, 3000);
     ASSERT_EQ(MainForm->Rows.size(), 3000u);
     EXPECT_EQ(MainForm->Rows[2999], MainForm->Frame->ScanLine(2999));
     MainForm->LoopTimerTimer(MainForm->LoopTimer);
+    // Every one of the 3000 rows was composed and shown, the last one too.
+    EXPECT_TRUE(ShownPixels() == ExpectedPixels(r, 30)) << "the tall frame was not shown whole";
 }
 
 TEST_F(MainFormTest, ImageShowsExactlyTheAnaglyphOfTheTargetAndStopFreezesIt)
@@ -254,11 +257,19 @@ TEST_F(MainFormTest, NonIntegerOffsetIsReportedAndChangesNothing)
     TErrorRecorder recorder;
     MainForm->Edit1->SetText(L"abc");
     MainForm->StartTimer->SetEnabled(true);
-    ASSERT_TRUE(PumpUntil([&] { return !recorder.Errors.empty(); }, 5000));
+    {
+        // Another program's window is in front when the error comes: the box still belongs to
+        // the main window (modal to it) and is brought to the front.
+        TPatternWindow front(400, 300, 200, 120);
+        BringToFront(front.Handle());
+        ASSERT_TRUE(PumpUntil([&] { return !recorder.Errors.empty(); }, 5000));
+        ASSERT_NE(GetActiveWindow(), MainForm->Handle());
+    }
     ASSERT_EQ(recorder.Errors.size(), 1u);
     EXPECT_EQ(recorder.Errors[0].Text, L"'abc' は整数ではありません.");
     EXPECT_EQ(recorder.Errors[0].Caption, Application->Title());
-    EXPECT_EQ(recorder.Errors[0].Style, static_cast<UINT>(MB_OK | MB_ICONERROR));
+    EXPECT_EQ(recorder.Errors[0].Owner, MainForm->Handle());
+    EXPECT_EQ(recorder.Errors[0].Style, static_cast<UINT>(MB_OK | MB_ICONERROR | MB_SETFOREGROUND));
     EXPECT_EQ(MainForm->Frame, nullptr);
     EXPECT_FALSE(MainForm->LoopTimer->Enabled());
     EXPECT_FALSE(MainForm->StartTimer->Enabled());
@@ -286,22 +297,48 @@ TEST_F(MainFormTest, AFrameThatCannotBeAllocatedIsReportedAndTheRunningCaptureGo
     const TBitmap* frame = MainForm->Frame.get();
     ASSERT_NE(frame, nullptr);
 
-    TPatternWindow::AllowHugeSizes(true);
-    TPatternWindow huge(0, 0, 64, 64);
-    SetWindowPos(huge.Handle(), nullptr, 0, 0, 30000, 30000, SWP_NOZORDER | SWP_NOACTIVATE);
-    TPatternWindow::AllowHugeSizes(false);
-    BringToFront(huge.Handle());
-    RECT r{};
-    GetWindowRect(huge.Handle(), &r);
-    if (r.right - r.left < 30000)
-        GTEST_SKIP() << "the window system kept the window at " << r.right - r.left << " pixels";
+    TPatternWindow other(300, 40, 200, 100);
+    BringToFront(other.Handle());
+    SetBitmapCreationFailure(true);
+    TScopeExit restore([] { SetBitmapCreationFailure(false); });
     MainForm->StartTimer->SetEnabled(true);
     ASSERT_TRUE(PumpUntil([&] { return !recorder.Errors.empty(); }, 5000));
-    EXPECT_NE(recorder.Errors[0].Text.find(L"30000"), std::wstring::npos) << Narrow(recorder.Errors[0].Text);
+    SetBitmapCreationFailure(false);
+    EXPECT_EQ(recorder.Errors[0].Text, L"Not enough memory for a 200 \u00D7 100 bitmap.");
     EXPECT_EQ(MainForm->Frame.get(), frame);
     EXPECT_EQ(MainForm->FrameWidth, 120);
     EXPECT_TRUE(MainForm->LoopTimer->Enabled());
+    // The old capture goes on: the next tick shows the old rectangle.
     MainForm->LoopTimerTimer(MainForm->LoopTimer);
+    RECT r{};
+    GetWindowRect(small.Handle(), &r);
+    EXPECT_TRUE(ShownPixels() == ExpectedPixels(r, 30));
+}
+
+TEST_F(MainFormTest, AFailingFrameTickStopsTheLoopReportsOnceAndALaterStartWorks)
+{
+    TErrorRecorder recorder;
+    TPatternWindow target(760, 30, 120, 80);
+    BringToFront(target.Handle());
+    MainForm->StartTimerTimer(MainForm->StartTimer);
+    // The image's surface is made on the first tick; that allocation fails.
+    SetBitmapCreationFailure(true);
+    TScopeExit restore([] { SetBitmapCreationFailure(false); });
+    ASSERT_TRUE(PumpUntil([&] { return !recorder.Errors.empty(); }, 2000));
+    PumpMessages(600);
+    SetBitmapCreationFailure(false);
+    EXPECT_EQ(recorder.Errors.size(), 1u) << "one report, not one every tick";
+    EXPECT_FALSE(MainForm->LoopTimer->Enabled());
+    EXPECT_EQ(MainForm->image->Bitmap(), nullptr);
+
+    MainForm->StartTimerTimer(MainForm->StartTimer);
+    ASSERT_TRUE(PumpUntil([] { return MainForm->image->Bitmap() != nullptr; }, 2000));
+    PumpMessages(250);
+    EXPECT_EQ(recorder.Errors.size(), 1u);
+    EXPECT_TRUE(MainForm->LoopTimer->Enabled());
+    RECT r{};
+    GetWindowRect(target.Handle(), &r);
+    EXPECT_TRUE(ShownPixels() == ExpectedPixels(r, 30));
 }
 
 TEST_F(MainFormTest, ClosingReleasesTheCaptureAndEndsTheProgram)
@@ -320,7 +357,9 @@ TEST_F(MainFormTest, ClosingReleasesTheCaptureAndEndsTheProgram)
     MainForm->FormClose(MainForm, action);
     EXPECT_EQ(MainForm->Frame, nullptr);
     EXPECT_EQ(MainForm->DesktopDC, nullptr);
+    EXPECT_FALSE(MainForm->LoopTimer->Enabled());
     MainForm->LoopTimerTimer(MainForm->LoopTimer);
+    EXPECT_EQ(MainForm->Frame, nullptr) << "a tick after the close touched the capture";
 
     // Quit during the wait: the main window closes, the loop is told to end, nothing is captured.
     MainForm->SetBounds(MainForm->Left(), MainForm->Top(), 330, 90);  // the buttons in view again
@@ -329,7 +368,53 @@ TEST_F(MainFormTest, ClosingReleasesTheCaptureAndEndsTheProgram)
     ASSERT_TRUE(MainForm->StartTimer->Enabled());
     ClickAt(CentreOf(MainForm->QuitBtn));
     EXPECT_TRUE(Application->Terminated()) << "the message loop was not told to end";
-    EXPECT_EQ(MainForm->Frame, nullptr);
+    PumpMessages(3500);  // past the end of the wait
+    EXPECT_EQ(MainForm->Frame, nullptr) << "a capture started after Quit";
+    EXPECT_FALSE(MainForm->StartTimer->Enabled());
+}
+
+TEST_F(MainFormTest, ShippedLayoutHoldsEveryComponentAsDesigned)
+{
+    // Bounds, texts and tab orders of the file the program loads, against the design table.
+    struct {
+        TControl* Control;
+        TWinControl* Parent;
+        int Left, Top, Width, Height;
+        const wchar_t* Text;
+        int TabOrder;
+    } cases[] = {
+        {MainForm->StartStopButton, MainForm->ToolWindow971, 0, 0, 89, 32, L"Start", 0},
+        {MainForm->StopBtn, MainForm->ToolWindow971, 88, 0, 89, 33, L"Stop", 1},
+        {MainForm->QuitBtn, MainForm->ToolWindow971, 176, 0, 89, 33, L"Quit", 2},
+        {MainForm->Edit1, MainForm->ToolWindow971, 272, 3, 49, 25, L"30", 3},
+        {MainForm->image, MainForm->ScrollBox1, 0, 0, 428, 247, nullptr, -1},
+    };
+    for (const auto& c : cases) {
+        ASSERT_NE(c.Control, nullptr);
+        const std::string name = Narrow(c.Control->Name());
+        EXPECT_EQ(c.Control->Parent(), c.Parent) << name;
+        EXPECT_EQ(c.Control->Left(), c.Left) << name;
+        EXPECT_EQ(c.Control->Top(), c.Top) << name;
+        EXPECT_EQ(c.Control->Width(), c.Width) << name;
+        EXPECT_EQ(c.Control->Height(), c.Height) << name;
+        if (c.Text)
+            EXPECT_EQ(c.Control == MainForm->Edit1 ? MainForm->Edit1->Text() : c.Control->Caption(), c.Text) << name;
+        if (c.TabOrder >= 0)
+            EXPECT_EQ(static_cast<TWinControl*>(c.Control)->TabOrder(), c.TabOrder) << name;
+    }
+    EXPECT_EQ(MainForm->Caption(), L"tinteye.example.jp::Tinteye");
+    EXPECT_EQ(MainForm->ToolWindow971->Caption(), L"ToolWindow971");
+    EXPECT_EQ(MainForm->ToolWindow971->TabOrder(), 0);
+    EXPECT_EQ(MainForm->ScrollBox1->Align(), alClient);
+    EXPECT_EQ(MainForm->ScrollBox1->TabOrder(), 1);
+    EXPECT_EQ(MainForm->ScrollBox1->Top(), 36);
+    EXPECT_EQ(MainForm->ScrollBox1->Width(), MainForm->ClientWidth());
+    EXPECT_EQ(MainForm->ScrollBox1->Height(), MainForm->ClientHeight() - 36);
+    EXPECT_EQ(MainForm->Position(), poScreenCenter);
+    EXPECT_EQ(MainForm->Color(), clBtnFace);
+    EXPECT_EQ(MainForm->Font()->Charset(), SHIFTJIS_CHARSET);
+    EXPECT_EQ(MainForm->Font()->Color(), clWindowText);
+    EXPECT_FALSE(MainForm->image->Stretch() || MainForm->image->Center());
 }
 
 size_t PrivateBytes()

@@ -392,3 +392,77 @@ TEST(TB97Rows, DesignModeRowOfSkipsEmptyRows)
     EXPECT_EQ(GetDockDesignModeRowOf({}, -1, 0), 0);
     EXPECT_EQ(GetDockDesignModeRowOf({}, -5, 0), 0);
 }
+
+TEST(TB97Rows, MemberRowHelpersAtTheLimitsOfARowNumber)
+{
+    constexpr int32_t Max = INT32_MAX, Min = INT32_MIN;
+    struct Case {
+        std::vector<int32_t> rows;
+        int32_t highest;
+        std::vector<int32_t> withoutBlanks;
+    } cases[] = {
+        {{}, -1, {}},
+        {{0, 5}, 5, {0, 1}},
+        {{5, 5, 2}, 5, {1, 1, 0}},
+        {{Max, 0, Max - 1}, Max, {2, 0, 1}},
+        {{Max, 2000000000}, Max, {1, 0}},
+        // Negative rows are not blank rows: they stay, the others close up from 0.
+        {{-1, 3, Min, 7}, 7, {-1, 0, Min, 1}},
+        {{Min, -2}, -2, {Min, -2}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(HighestRowOf(c.rows), c.highest);
+        std::vector<int32_t> rows = c.rows;
+        RemoveBlankDockRows(rows);
+        EXPECT_EQ(rows, c.withoutBlanks) << "highest " << c.highest;
+    }
+
+    const std::vector<int32_t> rows{3, Max, 3, -4, Max, Min};
+    EXPECT_EQ(CountOnRow(rows, 3), 2);
+    EXPECT_EQ(CountOnRow(rows, 3, 0), 1);
+    EXPECT_EQ(CountOnRow(rows, 3, 1), 2);  // leaving out a member of another row
+    EXPECT_EQ(CountOnRow(rows, Max), 2);
+    EXPECT_EQ(CountOnRow(rows, Max, 4), 1);
+    EXPECT_EQ(CountOnRow(rows, Min), 1);
+    EXPECT_EQ(CountOnRow(rows, -4, 3), 0);
+    EXPECT_EQ(CountOnRow(rows, Max - 1), 0);
+    EXPECT_EQ(CountOnRow({}, 0), 0);
+}
+
+TEST(TB97Rows, InsertRowBeforeFreesTheRowWithoutOverflow)
+{
+    constexpr int32_t Max = INT32_MAX, Min = INT32_MIN;
+    struct Case {
+        std::vector<int32_t> rows;
+        int32_t row;
+        std::vector<int32_t> after;
+        int32_t freed;
+    } cases[] = {
+        {{0, 1, 2}, 1, {0, 2, 3}, 1},
+        {{0, 4}, 2, {0, 5}, 2},        // gaps above stay
+        {{0, 1}, 2, {0, 1}, 2},        // nothing at or above: nothing moves
+        {{}, 0, {}, 0},
+        {{-3, -1, 0}, -1, {-3, 0, 1}, -1},
+        {{Min, 0}, Min, {Min + 1, 1}, Min},
+        // The largest row that can still move up.
+        {{Max - 1, 0}, Max - 1, {Max, 0}, Max - 1},
+        {{Max - 1, 0}, Max, {Max - 1, 0}, Max},
+        // A member on the largest row: renumbered first, order kept.
+        {{Max, 0}, Max, {2, 0}, 1},
+        {{Max, 0, 7}, 5, {3, 0, 2}, 1},
+        {{Max, 4, 9}, 0, {3, 1, 2}, 0},
+        {{Max, -2, 5}, -2, {2, -1, 1}, -2},
+        {{Max, Max}, Max, {1, 1}, 0},
+        {{Max - 1, Max}, Max, {0, 2}, 1},
+    };
+    for (const Case& c : cases) {
+        std::vector<int32_t> rows = c.rows;
+        const int32_t freed = InsertDockRowBefore(rows, c.row);
+        EXPECT_EQ(freed, c.freed) << "row " << c.row;
+        EXPECT_EQ(rows, c.after) << "row " << c.row;
+        // The freed row is empty, and every member that was on row or after it is after it now.
+        EXPECT_EQ(CountOnRow(rows, freed), 0) << "row " << c.row;
+        for (size_t i = 0; i < rows.size(); ++i)
+            EXPECT_EQ(rows[i] > freed, c.rows[i] >= c.row) << "row " << c.row << ", member " << i;
+    }
+}

@@ -95,9 +95,8 @@ bool BringToFront(HWND window)
 
 TErrorRecorder::TErrorRecorder()
 {
-    Application->SetErrorReporter([this](const std::wstring& text, const std::wstring& caption, UINT style) {
-        Errors.push_back({text, caption, style});
-    });
+    Application->SetErrorReporter([this](HWND owner, const std::wstring& text, const std::wstring& caption,
+                                         UINT style) { Errors.push_back({owner, text, caption, style}); });
 }
 
 TErrorRecorder::~TErrorRecorder()
@@ -108,7 +107,7 @@ TErrorRecorder::~TErrorRecorder()
 void InstallFailingReporter()
 {
     // An error nobody expected fails the running test instead of opening a modal box.
-    Application->SetErrorReporter([](const std::wstring& text, const std::wstring&, UINT) {
+    Application->SetErrorReporter([](HWND, const std::wstring& text, const std::wstring&, UINT) {
         ADD_FAILURE() << "unexpected error report: " << WideToUtf8(text);
     });
 }

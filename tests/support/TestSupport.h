@@ -24,6 +24,7 @@ void PressKey(WORD virtualKey);
 bool BringToFront(HWND window);
 
 struct TReportedError {
+    HWND Owner;
     std::wstring Text;
     std::wstring Caption;
     UINT Style;

@@ -1,6 +1,9 @@
 #include "test_dock_support.h"
 
+#include <any>
 #include <memory>
+
+#include "StdCtrls.h"
 
 namespace {
 
@@ -60,6 +63,8 @@ TEST_F(ToolWindowTest, Defaults)
     EXPECT_EQ(bar->Color(), clBtnFace);
     EXPECT_EQ(bar->ClientAreaWidth(), 32);
     EXPECT_EQ(bar->ClientAreaHeight(), 32);
+    EXPECT_EQ(bar->BarWidth(), 32) << "the remembered client size, not only the outer one";
+    EXPECT_EQ(bar->BarHeight(), 32);
     EXPECT_EQ(bar->MinClientWidth(), 32);
     EXPECT_EQ(bar->Version(), L"Ruzevov97 version 1.78a");
     bar->SetVersion(L"x");
@@ -123,9 +128,15 @@ TEST_F(ToolWindowTest, DockFloatDockFiresSevenNotificationsInOrder)
     EXPECT_EQ(bar->PreviousDockType(), dtTopBottom);
 
     log.clear();
+    HWND wnd = bar->Handle();
+    ASSERT_TRUE(IsWindowVisible(wnd));
+    int hides = 0;
+    bar->OnDockChangingHidden = [&](TObject*, TDock97*) { ++hides; };
     bar->SetParent(Dock);
     EXPECT_TRUE(log.empty());
-    EXPECT_TRUE(bar->Visible());
+    EXPECT_EQ(hides, 0);
+    EXPECT_TRUE(bar->HandleAllocated() && bar->Handle() == wnd) << "the same window, never hidden or made again";
+    EXPECT_TRUE(IsWindowVisible(wnd));
 }
 
 TEST_F(ToolWindowTest, FloatingParentsPerFormAndDistinctNames)
@@ -188,7 +199,7 @@ TEST_F(ToolWindowTest, OwnerFormDestroyedInBothFloatingModes)
         bar->SetName(L"Loose");
         bar->SetFloatingMode(mode);
         bar->SetParent(form);
-        bar->Handle();
+        HWND wnd = bar->Handle();
         ASSERT_NE(bar->FloatingParent(), nullptr);
         PumpMessages(10);
         delete form;
@@ -201,7 +212,10 @@ TEST_F(ToolWindowTest, OwnerFormDestroyedInBothFloatingModes)
             ASSERT_NE(bar->FloatingParent(), nullptr);
             EXPECT_EQ(bar->Parent(), bar->FloatingParent());
             EXPECT_EQ(bar->FloatingParent()->OwnerForm(), nullptr);
-            EXPECT_TRUE(IsWindow(bar->Handle()));  // its window survived the owner's
+            // The very window made before the form went, still owned by the application window.
+            EXPECT_TRUE(IsWindow(wnd));
+            EXPECT_TRUE(bar->HandleAllocated() && bar->Handle() == wnd);
+            EXPECT_EQ(GetWindow(wnd, GW_OWNER), Application->Handle());
         }
         bar.reset();
         EXPECT_EQ(FloatingParentsAlive(), 0);
@@ -262,6 +276,136 @@ TEST_F(ToolWindowTest, ThrowingHandlerLeavesEveryCounterAndList)
         EXPECT_TRUE(IsWindowVisible(bar->Handle()));
     }
     EXPECT_EQ(ErrorOf([&] { bar->SetDockedTo(nullptr); }), L"");
+}
+
+TEST_F(ToolWindowTest, WindowCreationFailingHalfWayKeepsTheParentItGot)
+{
+    // The toolkit sets the parent before it makes the window: a failure there leaves the tool
+    // window inside its new parent, which must then stay, in every list that follows from it.
+    TToolWindow97* bar = MakeBar(Dock, 60, 22);
+    Form->Handle();
+    struct {
+        TWinControl* Target;
+        bool Docked;
+    } cases[] = {{Form, false}, {Dock, true}};
+    for (const auto& c : cases) {
+        SetWindowCreationFailure([bar](const TWinControl* w) { return w == bar; });
+        TScopeExit restore([] { SetWindowCreationFailure(nullptr); });
+        EXPECT_THROW(bar->SetParent(c.Target), EOutOfResources);
+        SetWindowCreationFailure(nullptr);
+        ASSERT_NE(bar->Parent(), nullptr);
+        EXPECT_EQ(bar->IsDocked(), c.Docked);
+        EXPECT_EQ(bar->DockedTo(), c.Docked ? Dock : nullptr);
+        EXPECT_EQ(bar->Parent(), c.Docked ? static_cast<TWinControl*>(Dock) : bar->FloatingParent());
+        EXPECT_EQ(FloatingParentsAlive(), c.Docked ? 0 : 1);
+        EXPECT_EQ(FloatingWindowList != nullptr && FloatingWindowList->IndexOf(bar) >= 0, !c.Docked);
+        EXPECT_EQ(Dock->GetToolbarCount(), c.Docked ? 1 : 0);
+        EXPECT_EQ(bar->HiddenCount() + bar->MoveEventLock() + bar->BoundsUpdateCount() + Dock->ArrangeLockCount(), 0);
+        EXPECT_TRUE(IsWindow(bar->Handle())) << "a window is made once creation works again";
+    }
+}
+
+namespace {
+
+// Asks for other window parameters than the base, and counts the asking.
+class TParamsToolWindow : public TToolWindow97 {
+public:
+    using TToolWindow97::TToolWindow97;
+    int Asked = 0;
+
+protected:
+    void GetParams(TToolWindowParams& Params) override
+    {
+        ++Asked;
+        Params.InheritedAlign = false;
+        Params.CornerSizing = false;
+        Params.ClipCursorOnSize = true;
+    }
+};
+
+}  // namespace
+
+TEST_F(ToolWindowTest, OverriddenGetParamsIsAskedOnceAndHeeded)
+{
+    auto* bar = new TParamsToolWindow(Form);
+    bar->SetName(L"Params");
+    bar->SetParent(Dock);
+    bar->SetClientAreaSize(80, 22);
+    auto* child = new TButton(Form);
+    child->SetBounds(5, 3, 20, 10);
+    child->SetParent(bar);
+    child->SetAlign(alClient);  // the toolkit's alignment is off for this tool window
+    bar->SetDockedTo(nullptr);
+    bar->SetDockedTo(Dock);
+    EXPECT_EQ(bar->Asked, 1);
+    EXPECT_FALSE(bar->WindowParams().InheritedAlign);
+    EXPECT_FALSE(bar->WindowParams().CornerSizing);
+    EXPECT_TRUE(bar->WindowParams().ClipCursorOnSize);
+    EXPECT_EQ(child->Left(), 5);
+    EXPECT_EQ(child->Width(), 20);
+}
+
+TEST_F(ToolWindowTest, StoredClientSizesNearTheLimitAreClamped)
+{
+    auto* hidden = new TForm(nullptr);
+    TScopeExit freeHidden([&] { delete hidden; });
+    auto* dock = new TDock97(hidden);
+    dock->SetParent(hidden);
+    auto* bar = new TToolWindow97(hidden);
+    bar->SetParent(dock);
+    bar->SetClientAreaSize(60, 22);
+    const int ncWidth = bar->Width() - bar->ClientAreaWidth(), ncHeight = bar->Height() - bar->ClientAreaHeight();
+    ASSERT_GT(ncWidth, 0);
+    ASSERT_GT(ncHeight, 0);
+    // The largest client size that fits exactly, the first one past it, and the maximum.
+    for (int32_t past : {0, 1, ncWidth}) {
+        bar->SetClientAreaSize(60, 22);
+        bar->SetClientAreaWidth(INT32_MAX - ncWidth + past);
+        EXPECT_EQ(bar->Width(), INT32_MAX) << past;
+    }
+    for (int32_t past : {0, 1, ncHeight}) {
+        bar->SetClientAreaSize(60, 22);
+        bar->SetClientAreaHeight(INT32_MAX - ncHeight + past);
+        EXPECT_EQ(bar->Height(), INT32_MAX) << past;
+    }
+    bar->SetClientAreaSize(60, 22);
+    EXPECT_EQ(bar->Width(), 60 + ncWidth);
+}
+
+TEST_F(ToolWindowTest, StoredPopupMenuAndDragEventsLoad)
+{
+    TToolWindow97* bar = MakeBar(Dock, 60, 22);
+    const TClassInfo& barClass = TToolWindow97::StaticClassInfo();
+    for (const wchar_t* name : {L"OnDragDrop", L"OnDragOver"}) {
+        const TPropInfo* p = barClass.FindProperty(name);
+        ASSERT_NE(p, nullptr) << Narrow(name);
+        EXPECT_EQ(p->Type, TPropType::Event);
+    }
+    int drops = 0;
+    barClass.FindProperty(L"OnDragDrop")->SetEvent(*bar, std::any(TDragDropEvent([&](TObject*, TObject*, int, int) { ++drops; })));
+    bar->OnDragDrop(bar, nullptr, 1, 2);
+    EXPECT_EQ(drops, 1);
+    bool accept = false;
+    barClass.FindProperty(L"OnDragOver")
+        ->SetEvent(*bar, std::any(TDragOverEvent([](TObject*, TObject*, int, int, TDragState, bool& a) { a = true; })));
+    bar->OnDragOver(bar, nullptr, 1, 2, dsDragMove, accept);
+    EXPECT_TRUE(accept);
+
+    // A component reference on both classes, dropped when the component goes.
+    auto* menu = new TComponent(Form);
+    menu->SetName(L"PopupMenu1");
+    for (const TClassInfo* info : {&barClass, &TDock97::StaticClassInfo()}) {
+        const TPropInfo* p = info->FindProperty(L"PopupMenu");
+        ASSERT_NE(p, nullptr) << Narrow(info->ClassName);
+        EXPECT_EQ(p->Type, TPropType::Component);
+    }
+    barClass.FindProperty(L"PopupMenu")->SetObj(*bar, menu);
+    TDock97::StaticClassInfo().FindProperty(L"PopupMenu")->SetObj(*Dock, menu);
+    EXPECT_EQ(bar->PopupMenu(), menu);
+    EXPECT_EQ(Dock->PopupMenu(), menu);
+    delete menu;
+    EXPECT_EQ(bar->PopupMenu(), nullptr);
+    EXPECT_EQ(Dock->PopupMenu(), nullptr);
 }
 
 // ---- work area ----------------------------------------------------------------------------

@@ -10,10 +10,11 @@ TEST_F(ToolWindowLayoutTest, FloatingSizeIsContentsPlusFrame)
     EXPECT_EQ(bar->NCAreaHeight(), 2 * frameY + GetSystemMetrics(SM_CYSMCAPTION));
     EXPECT_EQ(bar->Width(), 100 + bar->NCAreaWidth());
     EXPECT_EQ(bar->Height(), 24 + bar->NCAreaHeight());
-    if (frameX == 4 && frameY == 4 && GetSystemMetrics(SM_CYSMCAPTION) == 19) {
-        EXPECT_EQ(bar->Width(), 108);
-        EXPECT_EQ(bar->Height(), 51);
-    }
+    // The real window, not only the fields, has that size whatever the metrics are.
+    RECT outer{};
+    GetWindowRect(bar->Handle(), &outer);
+    EXPECT_EQ(outer.right - outer.left, 100 + 2 * frameX);
+    EXPECT_EQ(outer.bottom - outer.top, 24 + 2 * frameY + GetSystemMetrics(SM_CYSMCAPTION));
     RECT client{};
     GetClientRect(bar->Handle(), &client);
     EXPECT_EQ(client.right, 100);

@@ -135,10 +135,11 @@ TEST_F(ToolWindowVisibilityTest, CloseGoesToTheFormAndEscapeFocusesIt)
         ++closes;
         action = caNone;
     };
-    SendMessageW(bar->Handle(), WM_CLOSE, 0, 0);
+    HWND wnd = bar->Handle();
+    SendMessageW(wnd, WM_CLOSE, 0, 0);
     EXPECT_EQ(closes, 1);
     EXPECT_TRUE(Visible(bar));
-    EXPECT_TRUE(IsWindow(bar->Handle()));
+    EXPECT_TRUE(IsWindow(wnd));
 
     TFloatingWindowParent* parent = bar->FloatingParent();
     EXPECT_EQ(parent->Perform(CM_DIALOGKEY, VK_ESCAPE, 0x20000000), 0);  // Alt held: not ours

@@ -61,7 +61,8 @@ TEST(ErrorReport, ClickHandlerErrorIsReportedAndTheLoopGoesOn)
     EXPECT_EQ(recorder.Errors[0].Text, L"ボタンが壊れました.");
     EXPECT_EQ(recorder.Errors[0].Caption, L"toolkit_tests");
     EXPECT_EQ(recorder.Errors[0].Caption, Application->Title());
-    EXPECT_EQ(recorder.Errors[0].Style, static_cast<UINT>(MB_OK | MB_ICONERROR));
+    EXPECT_EQ(recorder.Errors[0].Style, static_cast<UINT>(MB_OK | MB_ICONERROR | MB_SETFOREGROUND));
+    EXPECT_EQ(recorder.Errors[0].Owner, form->Handle()) << "no main form: the active window owns the box";
 
     ClickAt(CentreOnScreen(button));
     EXPECT_TRUE(PumpUntil([&] { return clicks == 2; }, 2000));
@@ -90,7 +91,7 @@ TEST(ErrorReport, TimerHandlerErrorsAreReportedUnderTheTitleAndTicksGoOn)
     for (const TReportedError& e : recorder.Errors) {
         EXPECT_EQ(e.Text, L"もう一度!");
         EXPECT_EQ(e.Caption, L"Tinteye テスト");
-        EXPECT_EQ(e.Style, static_cast<UINT>(MB_OK | MB_ICONERROR));
+        EXPECT_EQ(e.Style, static_cast<UINT>(MB_OK | MB_ICONERROR | MB_SETFOREGROUND));
     }
 }
 
