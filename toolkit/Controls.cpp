@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <map>
 
-#include "Forms.h"
+#include "ErrorReport.h"
 #include "GdiCount.h"
 
 namespace {
@@ -116,13 +116,18 @@ TShiftState KeysToShiftState(WPARAM keys)
     return s;
 }
 
-TCustomForm* GetParentForm(const TControl* control)
+namespace {
+
+// The form a windowed control sits on: the top of its parent chain, when that is a form.
+TWinControl* ParentForm(const TWinControl* control)
 {
-    const TControl* top = control;
-    while (top && top->Parent())
+    auto* top = const_cast<TWinControl*>(control);
+    while (top->Parent())
         top = top->Parent();
-    return top ? dynamic_cast<TCustomForm*>(const_cast<TControl*>(top)) : nullptr;
+    return top->IsForm() ? top : nullptr;
 }
+
+}  // namespace
 
 // ---- TControl -------------------------------------------------------------------------------
 
@@ -1077,7 +1082,7 @@ bool TWinControl::CanFocus() const
     for (const TControl* c = this; c; c = c->Parent())
         if (!c->Visible() || !c->Enabled())
             return false;
-    return GetParentForm(this) != nullptr;
+    return ParentForm(this) != nullptr;
 }
 
 bool TWinControl::Focused() const
@@ -1087,7 +1092,7 @@ bool TWinControl::Focused() const
 
 void TWinControl::SetFocus()
 {
-    if (TCustomForm* form = GetParentForm(this); form && form != this)
+    if (TWinControl* form = ParentForm(this); form && form != this)
         form->SetActiveControl(this);
     ::SetFocus(Handle());
 }
@@ -1125,7 +1130,7 @@ void TWinControl::UpdateControlState()
         if (!top->Showing())
             return;
     }
-    if (dynamic_cast<const TCustomForm*>(top) || top->FParentWindow)
+    if (top->IsForm() || top->FParentWindow)
         UpdateShowing();
 }
 
@@ -1244,7 +1249,7 @@ void TWinControl::CNCtlColor(TMessage& Message)
 void TWinControl::WMSetFocus(TMessage& Message)
 {
     DefaultHandler(Message);
-    if (TCustomForm* form = GetParentForm(this); form && form != this)
+    if (TWinControl* form = ParentForm(this); form && form != this)
         form->FocusControlChanged(this);
 }
 
@@ -1270,7 +1275,7 @@ void TWinControl::CNKeyDown(TMessage& Message)
         Message.Result = 0;
         return;
     }
-    TCustomForm* form = GetParentForm(this);
+    TWinControl* form = ParentForm(this);
     Message.Result = form ? form->Perform(CM_DIALOGKEY, Message.WParam, Message.LParam) : 0;
 }
 

@@ -8,16 +8,12 @@
 TApplication* Application = nullptr;
 TScreen* Screen = nullptr;
 
-void HandleCurrentException() noexcept
+TCustomForm* GetParentForm(const TControl* control)
 {
-    try {
-        if (Application) {
-            Application->HandleException();
-            return;
-        }
-    } catch (...) {
-    }
-    // No application object to report to: the error is dropped rather than crossing Win32 frames.
+    const TControl* top = control;
+    while (top && top->Parent())
+        top = top->Parent();
+    return top ? dynamic_cast<TCustomForm*>(const_cast<TControl*>(top)) : nullptr;
 }
 
 // ---- TScrollingWinControl -------------------------------------------------------------------
@@ -678,8 +674,10 @@ const TClassInfo& TApplication::StaticClassInfo()
 
 TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner)
 {
-    if (!Application)
+    if (!Application) {
         Application = this;
+        SetExceptionHandler([this] { HandleException(); });
+    }
     if (!Screen)
         Screen = new TScreen(nullptr);
     FTitle = ProgramName();
@@ -694,6 +692,7 @@ TApplication::~TApplication()
     if (FHandle)
         DestroyWindow(FHandle);
     if (Application == this) {
+        SetExceptionHandler(nullptr);
         Application = nullptr;
         delete Screen;
         Screen = nullptr;
