@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ScopeExit.h"
 #include "Streaming.h"
 #include "Utf8.h"
 
@@ -57,10 +58,7 @@ void TScrollingWinControl::UpdateScrollBars()
     if (!FHandle || FUpdatingScrollBars)
         return;
     FUpdatingScrollBars = true;
-    struct TDone {
-        bool& Flag;
-        ~TDone() { Flag = false; }
-    } done{FUpdatingScrollBars};
+    TScopeExit done([this] { FUpdatingScrollBars = false; });
 
     // The extent of the unaligned children, in unscrolled coordinates.
     int extentX = 0, extentY = 0;
@@ -130,14 +128,10 @@ void TScrollingWinControl::ScrollTo(int bar, int position)
     {
         // Moving the children is not a reason to re-align them.
         DisableAlign();
-        struct TRestore {
-            TScrollingWinControl* Self;
-            ~TRestore()
-            {
-                --Self->FAlignLevel;
-                Self->FAlignPending = false;
-            }
-        } restore{this};
+        TScopeExit restore([this] {
+            --FAlignLevel;
+            FAlignPending = false;
+        });
         for (TControl* c : FControls)
             if (c->Align() == alNone)
                 c->SetBounds(c->Left() + dx, c->Top() + dy, c->Width(), c->Height());
