@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "Alignment.h"
 #include "Classes.h"
 #include "Graphics.h"
 
@@ -64,8 +65,6 @@ constexpr UINT CN_KEYDOWN = CN_BASE + WM_KEYDOWN;
 constexpr UINT CN_CTLCOLOREDIT = CN_BASE + WM_CTLCOLOREDIT;
 constexpr UINT CN_CTLCOLORSTATIC = CN_BASE + WM_CTLCOLORSTATIC;
 constexpr UINT CN_CTLCOLORBTN = CN_BASE + WM_CTLCOLORBTN;
-
-enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 
 enum TControlStyleValue {
     csAcceptsControls, csCaptureMouse, csDesignInteractive, csClickEvents, csFramed, csSetCaption, csOpaque,
