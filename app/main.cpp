@@ -13,16 +13,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
         Application->CreateForm(MainForm);
         Application->Run();
     } catch (...) {
-        // Escaped start-up or the loop: toolkit errors show their message, others an empty one.
-        try {
-            throw;
-        } catch (const Exception& e) {
-            if (Application)
-                Application->ShowException(e);
-        } catch (...) {
-            if (Application)
-                Application->ShowException(Exception(L""));
-        }
+        // Escaped start-up or the loop: shown as the loop shows an error from a handler.
+        if (Application)
+            Application->HandleException();
     }
     delete app;
     return 0;

@@ -15,6 +15,7 @@
 
 #include "Forms.h"
 #include "Graphics.h"
+#include "ScopeExit.h"
 #include "TB97Cmn.h"
 #include "TB97DragGeometry.h"
 #include "TB97Geometry.h"
@@ -23,32 +24,6 @@
 
 class TDock97;
 class TCustomToolWindow97;
-
-// The framework's one guard: runs its action when the scope ends, by return or exception.
-// An exception from the action propagates unless another one is already on its way out,
-// which then wins.
-template <class F>
-class TScopeExit {
-public:
-    explicit TScopeExit(F action) : FAction(std::move(action)), FUncaught(std::uncaught_exceptions()) {}
-    ~TScopeExit() noexcept(false)
-    {
-        if (std::uncaught_exceptions() == FUncaught) {
-            FAction();
-            return;
-        }
-        try {
-            FAction();
-        } catch (...) {
-        }
-    }
-    TScopeExit(const TScopeExit&) = delete;
-    TScopeExit& operator=(const TScopeExit&) = delete;
-
-private:
-    F FAction;
-    int FUncaught;
-};
 
 class TFloatingWindowParent;
 

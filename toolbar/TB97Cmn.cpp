@@ -347,23 +347,6 @@ void ListSortEx(TList& List, TListSortExCompare Compare, void* ExtraData)
 
 namespace {
 
-// Saves a device context's state and restores it on every way out.
-class TDCStateGuard {
-public:
-    explicit TDCStateGuard(HDC dc) : FDC(dc), FSaved(SaveDC(dc)) {}
-    ~TDCStateGuard()
-    {
-        if (FSaved)
-            RestoreDC(FDC, FSaved);
-    }
-    TDCStateGuard(const TDCStateGuard&) = delete;
-    TDCStateGuard& operator=(const TDCStateGuard&) = delete;
-
-private:
-    HDC FDC;
-    int FSaved;
-};
-
 void MoveOrigin(HDC dc, POINT by)
 {
     OffsetWindowOrgEx(dc, -by.x, -by.y, nullptr);

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "Alignment.h"
 #include "Classes.h"
 #include "Graphics.h"
 
@@ -64,8 +65,6 @@ constexpr UINT CN_KEYDOWN = CN_BASE + WM_KEYDOWN;
 constexpr UINT CN_CTLCOLOREDIT = CN_BASE + WM_CTLCOLOREDIT;
 constexpr UINT CN_CTLCOLORSTATIC = CN_BASE + WM_CTLCOLORSTATIC;
 constexpr UINT CN_CTLCOLORBTN = CN_BASE + WM_CTLCOLORBTN;
-
-enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 
 enum TControlStyleValue {
     csAcceptsControls, csCaptureMouse, csDesignInteractive, csClickEvents, csFramed, csSetCaption, csOpaque,
@@ -295,6 +294,14 @@ public:
     bool Focused() const;
     virtual void SetFocus();
 
+    // Questions a control asks of the top-level control it sits on; forms answer them.
+    // A form: the top of a tree of controls that takes the focus and dialog keys.
+    virtual bool IsForm() const { return false; }
+    // The control that gets the focus when this top-level control is activated.
+    virtual void SetActiveControl(TWinControl* control) { (void)control; }
+    // A control inside this one has received the focus.
+    virtual void FocusControlChanged(TWinControl* control) { (void)control; }
+
     TBrush* Brush() const { return FBrush.get(); }
 
     // Paints the control and its non-windowed children into the DC in Message.WParam (or a BeginPaint DC).
@@ -451,7 +458,3 @@ HWND CreateUtilityWindow(const wchar_t* className, WNDPROC proc, const std::wstr
 // Test seam: while set, the window of every control for which it answers true is not
 // created, as when the window system refuses one (an empty function restores normal creation).
 void SetWindowCreationFailure(std::function<bool(const TWinControl*)> fails);
-
-// The form (or top-level windowed control) a control sits on.
-class TCustomForm;
-TCustomForm* GetParentForm(const TControl* control);

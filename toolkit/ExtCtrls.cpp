@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "Forms.h"
+#include "ErrorReport.h"
 
 namespace {
 

@@ -2,22 +2,16 @@
 
 #include <algorithm>
 
+#include "ScopeExit.h"
 #include "Streaming.h"
 #include "Utf8.h"
 
-TApplication* Application = nullptr;
-TScreen* Screen = nullptr;
-
-void HandleCurrentException() noexcept
+TCustomForm* GetParentForm(const TControl* control)
 {
-    try {
-        if (Application) {
-            Application->HandleException();
-            return;
-        }
-    } catch (...) {
-    }
-    // No application object to report to: the error is dropped rather than crossing Win32 frames.
+    const TControl* top = control;
+    while (top && top->Parent())
+        top = top->Parent();
+    return top ? dynamic_cast<TCustomForm*>(const_cast<TControl*>(top)) : nullptr;
 }
 
 // ---- TScrollingWinControl -------------------------------------------------------------------
@@ -61,10 +55,7 @@ void TScrollingWinControl::UpdateScrollBars()
     if (!FHandle || FUpdatingScrollBars)
         return;
     FUpdatingScrollBars = true;
-    struct TDone {
-        bool& Flag;
-        ~TDone() { Flag = false; }
-    } done{FUpdatingScrollBars};
+    TScopeExit done([this] { FUpdatingScrollBars = false; });
 
     // The extent of the unaligned children, in unscrolled coordinates.
     int extentX = 0, extentY = 0;
@@ -134,14 +125,10 @@ void TScrollingWinControl::ScrollTo(int bar, int position)
     {
         // Moving the children is not a reason to re-align them.
         DisableAlign();
-        struct TRestore {
-            TScrollingWinControl* Self;
-            ~TRestore()
-            {
-                --Self->FAlignLevel;
-                Self->FAlignPending = false;
-            }
-        } restore{this};
+        TScopeExit restore([this] {
+            --FAlignLevel;
+            FAlignPending = false;
+        });
         for (TControl* c : FControls)
             if (c->Align() == alNone)
                 c->SetBounds(c->Left() + dx, c->Top() + dy, c->Width(), c->Height());
@@ -605,231 +592,4 @@ void TCustomForm::CMDialogKey(TMessage& Message)
         return;
     }
     Message.Result = 0;
-}
-
-// ---- TScreen --------------------------------------------------------------------------------
-
-const TClassInfo& TScreen::StaticClassInfo()
-{
-    static const TClassInfo info = TClassBuilder<TScreen>(L"TScreen", &TComponent::StaticClassInfo()).Build();
-    return info;
-}
-
-TCustomForm* TScreen::Forms(int index) const
-{
-    if (index < 0 || index >= FormCount())
-        throw EListError(L"List index out of bounds (" + std::to_wstring(index) + L")");
-    return FForms[static_cast<size_t>(index)];
-}
-
-RECT TScreen::WorkAreaRect() const
-{
-    RECT r{};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
-    return r;
-}
-
-void TScreen::AddForm(TCustomForm* form)
-{
-    FForms.push_back(form);
-}
-
-void TScreen::RemoveForm(TCustomForm* form)
-{
-    FForms.erase(std::remove(FForms.begin(), FForms.end(), form), FForms.end());
-}
-
-void TScreen::FormActivated(TCustomForm* form)
-{
-    RemoveForm(form);
-    FForms.insert(FForms.begin(), form);
-}
-
-// ---- TApplication ---------------------------------------------------------------------------
-
-namespace {
-
-LRESULT CALLBACK ApplicationWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-}
-
-std::wstring ProgramName()
-{
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring name = path;
-    const size_t slash = name.find_last_of(L"\\/");
-    if (slash != std::wstring::npos)
-        name.erase(0, slash + 1);
-    const size_t dot = name.find_last_of(L'.');
-    if (dot != std::wstring::npos)
-        name.erase(dot);
-    return name;
-}
-
-}  // namespace
-
-const TClassInfo& TApplication::StaticClassInfo()
-{
-    static const TClassInfo info = TClassBuilder<TApplication>(L"TApplication", &TComponent::StaticClassInfo()).Build();
-    return info;
-}
-
-TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner)
-{
-    if (!Application)
-        Application = this;
-    if (!Screen)
-        Screen = new TScreen(nullptr);
-    FTitle = ProgramName();
-    // Hidden, zero-sized: it owns nothing visible but stands for the program as a whole.
-    FHandle = CreateUtilityWindow(L"TApplication", ApplicationWndProc, FTitle, WS_EX_TOOLWINDOW, WS_POPUP, nullptr);
-}
-
-TApplication::~TApplication()
-{
-    Destroying();
-    DestroyComponents();
-    if (FHandle)
-        DestroyWindow(FHandle);
-    if (Application == this) {
-        Application = nullptr;
-        delete Screen;
-        Screen = nullptr;
-    }
-}
-
-void TApplication::Initialize()
-{
-}
-
-void TApplication::Notification(TComponent* component, TOperation operation)
-{
-    TComponent::Notification(component, operation);
-    if (operation == opRemove && component == FMainForm)
-        FMainForm = nullptr;
-}
-
-std::wstring TApplication::Title() const
-{
-    return FTitle;
-}
-
-void TApplication::SetTitle(const std::wstring& value)
-{
-    FTitle = value;
-    if (FHandle)
-        SetWindowTextW(FHandle, value.c_str());
-}
-
-std::wstring TApplication::ErrorText(const std::wstring& message)
-{
-    if (!message.empty() && message.back() > L'.')
-        return message + L".";
-    return message;
-}
-
-void TApplication::ShowException(const Exception& e)
-{
-    const std::wstring text = ErrorText(e.Message());
-    // An error from a timer comes while another program may be in front: the box is brought
-    // forward rather than opening unseen behind it.
-    const UINT style = MB_OK | MB_ICONERROR | MB_SETFOREGROUND;
-    HWND owner = ErrorBoxOwner();
-    if (FReporter) {
-        FReporter(owner, text, FTitle, style);
-        return;
-    }
-    MessageBoxW(owner, text.c_str(), FTitle.c_str(), style);
-}
-
-HWND TApplication::ErrorBoxOwner() const
-{
-    if (FMainForm && FMainForm->HandleAllocated()) {
-        HWND main = FMainForm->Handle();
-        if (IsWindowVisible(main) && IsWindowEnabled(main))
-            return main;
-    }
-    HWND active = GetActiveWindow();
-    return active ? active : FHandle;
-}
-
-void TApplication::HandleException()
-{
-    try {
-        throw;
-    } catch (const Exception& e) {
-        ShowException(e);
-    } catch (const std::bad_alloc&) {
-        ShowException(EOutOfResources(L"Out of memory"));
-    } catch (const std::exception& e) {
-        ShowException(Exception(Utf8ToWide(e.what())));
-    } catch (...) {
-        ShowException(Exception(L""));
-    }
-}
-
-bool TApplication::IsKeyMsg(MSG& msg)
-{
-    if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN)
-        return false;
-    // Walk up to the nearest window of ours: it decides whether the key is a dialog key.
-    for (HWND w = msg.hwnd; w; w = GetParent(w)) {
-        if (TWinControl* control = TWinControl::FindControl(w))
-            return control->Perform(CN_KEYDOWN, msg.wParam, msg.lParam) != 0;
-        if (!(GetWindowLongPtrW(w, GWL_STYLE) & WS_CHILD))
-            break;
-    }
-    return false;
-}
-
-bool TApplication::ProcessMessage(MSG& msg)
-{
-    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-        return false;
-    if (msg.message == WM_QUIT) {
-        FTerminated = true;
-        return true;
-    }
-    bool handled = false;
-    try {
-        handled = IsKeyMsg(msg);
-    } catch (...) {
-        HandleCurrentException();
-        handled = true;
-    }
-    if (!handled) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-    return true;
-}
-
-void TApplication::ProcessMessages()
-{
-    MSG msg;
-    while (ProcessMessage(msg)) {
-    }
-}
-
-void TApplication::HandleMessage()
-{
-    MSG msg;
-    if (!ProcessMessage(msg))
-        WaitMessage();
-}
-
-void TApplication::Run()
-{
-    FTerminated = false;
-    if (FMainForm)
-        FMainForm->Show();
-    while (!FTerminated)
-        HandleMessage();
-}
-
-void TApplication::Terminate()
-{
-    PostQuitMessage(0);
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Controls.h"
+#include "ErrorReport.h"
 
 // A windowed control whose children may extend past its client area; scroll bars appear as needed.
 class TScrollingWinControl : public TWinControl {
@@ -80,8 +81,9 @@ public:
     void SetFocus() override;
     bool Active() const { return FActive; }
     TWinControl* ActiveControl() const { return FActiveControl; }
-    void SetActiveControl(TWinControl* control);
-    void FocusControlChanged(TWinControl* control);
+    void SetActiveControl(TWinControl* control) override;
+    void FocusControlChanged(TWinControl* control) override;
+    bool IsForm() const override { return true; }
     // Moves the focus to the next (or previous) control in tab order.
     void SelectNext(TWinControl* current, bool forward);
 
@@ -239,5 +241,5 @@ private:
 extern TApplication* Application;
 extern TScreen* Screen;
 
-// Hands the exception being handled to the application's reporter; never throws.
-void HandleCurrentException() noexcept;
+// The form (or top-level windowed control) a control sits on.
+TCustomForm* GetParentForm(const TControl* control);

@@ -17,80 +17,15 @@
 #include <string>
 #include <vector>
 
+#include "BmpFormat.h"
 #include "Classes.h"
+#include "Colors.h"
 
-// ---- colours --------------------------------------------------------------------------------
-
-// Negative values are system colours (clSystemColor | COLOR_xxx); the others are 0x00BBGGRR.
-using TColor = int32_t;
-
-constexpr TColor clSystemColor = static_cast<TColor>(0xFF000000u);
-
-constexpr TColor clScrollBar = clSystemColor | COLOR_SCROLLBAR;
-constexpr TColor clBackground = clSystemColor | COLOR_BACKGROUND;
-constexpr TColor clActiveCaption = clSystemColor | COLOR_ACTIVECAPTION;
-constexpr TColor clInactiveCaption = clSystemColor | COLOR_INACTIVECAPTION;
-constexpr TColor clMenu = clSystemColor | COLOR_MENU;
-constexpr TColor clWindow = clSystemColor | COLOR_WINDOW;
-constexpr TColor clWindowFrame = clSystemColor | COLOR_WINDOWFRAME;
-constexpr TColor clMenuText = clSystemColor | COLOR_MENUTEXT;
-constexpr TColor clWindowText = clSystemColor | COLOR_WINDOWTEXT;
-constexpr TColor clCaptionText = clSystemColor | COLOR_CAPTIONTEXT;
-constexpr TColor clActiveBorder = clSystemColor | COLOR_ACTIVEBORDER;
-constexpr TColor clInactiveBorder = clSystemColor | COLOR_INACTIVEBORDER;
-constexpr TColor clAppWorkSpace = clSystemColor | COLOR_APPWORKSPACE;
-constexpr TColor clHighlight = clSystemColor | COLOR_HIGHLIGHT;
-constexpr TColor clHighlightText = clSystemColor | COLOR_HIGHLIGHTTEXT;
-constexpr TColor clBtnFace = clSystemColor | COLOR_BTNFACE;
-constexpr TColor clBtnShadow = clSystemColor | COLOR_BTNSHADOW;
-constexpr TColor clGrayText = clSystemColor | COLOR_GRAYTEXT;
-constexpr TColor clBtnText = clSystemColor | COLOR_BTNTEXT;
-constexpr TColor clInactiveCaptionText = clSystemColor | COLOR_INACTIVECAPTIONTEXT;
-constexpr TColor clBtnHighlight = clSystemColor | COLOR_BTNHIGHLIGHT;
-constexpr TColor cl3DDkShadow = clSystemColor | COLOR_3DDKSHADOW;
-constexpr TColor cl3DLight = clSystemColor | COLOR_3DLIGHT;
-constexpr TColor clInfoText = clSystemColor | COLOR_INFOTEXT;
-constexpr TColor clInfoBk = clSystemColor | COLOR_INFOBK;
-constexpr TColor clHotLight = clSystemColor | 26;  // COLOR_HOTLIGHT
-constexpr TColor clGradientActiveCaption = clSystemColor | 27;    // COLOR_GRADIENTACTIVECAPTION
-constexpr TColor clGradientInactiveCaption = clSystemColor | 28;  // COLOR_GRADIENTINACTIVECAPTION
-constexpr TColor clMenuHighlight = clSystemColor | 29;  // COLOR_MENUHILIGHT
-constexpr TColor clMenuBar = clSystemColor | 30;        // COLOR_MENUBAR
-
-constexpr TColor clBlack = 0x000000;
-constexpr TColor clMaroon = 0x000080;
-constexpr TColor clGreen = 0x008000;
-constexpr TColor clOlive = 0x008080;
-constexpr TColor clNavy = 0x800000;
-constexpr TColor clPurple = 0x800080;
-constexpr TColor clTeal = 0x808000;
-constexpr TColor clGray = 0x808080;
-constexpr TColor clSilver = 0xC0C0C0;
-constexpr TColor clRed = 0x0000FF;
-constexpr TColor clLime = 0x00FF00;
-constexpr TColor clYellow = 0x00FFFF;
-constexpr TColor clBlue = 0xFF0000;
-constexpr TColor clFuchsia = 0xFF00FF;
-constexpr TColor clAqua = 0xFFFF00;
-constexpr TColor clWhite = 0xFFFFFF;
-constexpr TColor clMoneyGreen = 0xC0DCC0;
-constexpr TColor clSkyBlue = 0xF0CAA6;
-constexpr TColor clCream = 0xF0FBFF;
-constexpr TColor clMedGray = 0xA4A0A0;
-constexpr TColor clNone = 0x1FFFFFFF;
-constexpr TColor clDefault = 0x20000000;
+// ---- colours ---------------------------------------------------------------------------------
 
 // System colours resolved through GetSysColor; any other value is returned as it is (the
 // palette-relative flag 0x02000000 included).
 COLORREF ColorToRGB(TColor color);
-
-// Colour names as the layout stores them ("clBtnFace"). IdentToColor ignores ASCII case.
-bool IdentToColor(const std::wstring& ident, TColor& color);
-bool ColorToIdent(TColor color, std::wstring& ident);
-
-// Character-set names as the layout stores them ("SHIFTJIS_CHARSET"). Ignores ASCII case.
-bool IdentToCharset(const std::wstring& ident, int32_t& charset);
-bool CharsetToIdent(int32_t charset, std::wstring& ident);
 
 // A copy of a logical palette (null for null). The copy is counted; delete it with
 // CountedDeleteObject.
@@ -98,12 +33,6 @@ HPALETTE CopyPalette(HPALETTE palette);
 
 class TCanvas;
 class TBitmap;
-
-// A picture that cannot be read.
-class EInvalidGraphic : public Exception {
-public:
-    explicit EInvalidGraphic(std::wstring message) : Exception(std::move(message)) {}
-};
 
 // ---- graphics objects -----------------------------------------------------------------------
 
@@ -344,9 +273,24 @@ private:
     DWORD FCopyMode = SRCCOPY;
 };
 
-// ---- bitmap ---------------------------------------------------------------------------------
+// Saves a device context's state and restores it on every way out.
+class TDCStateGuard {
+public:
+    explicit TDCStateGuard(HDC dc) : FDC(dc), FSaved(SaveDC(dc)) {}
+    ~TDCStateGuard()
+    {
+        if (FSaved)
+            RestoreDC(FDC, FSaved);
+    }
+    TDCStateGuard(const TDCStateGuard&) = delete;
+    TDCStateGuard& operator=(const TDCStateGuard&) = delete;
 
-enum TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit };
+private:
+    HDC FDC;
+    int FSaved;
+};
+
+// ---- bitmap ---------------------------------------------------------------------------------
 
 class TBitmapCanvas;
 

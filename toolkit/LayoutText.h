@@ -1,6 +1,6 @@
-// The stored form-layout text: a tree of objects with their properties, read from and written
-// to a human-readable, DFM-like text. Platform-free; binding the tree to components is done
-// elsewhere.
+// The stored layout text: a tree of objects with their properties, read from and written to a
+// human-readable text of nested "object ... end" blocks. Platform-free; binding the tree to
+// components is done elsewhere.
 //
 //   object MainForm: TMainForm
 //     Left = 719

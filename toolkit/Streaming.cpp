@@ -4,6 +4,8 @@
 #include <limits>
 #include <map>
 
+#include "ScopeExit.h"
+
 namespace {
 
 std::wstring At(int line)
@@ -56,16 +58,12 @@ public:
             Fail(tree.Line, L"expected an object of class " + FRoot->ClassName() + L", found " + tree.ClassName);
         FLoaded.push_back(FRoot);
         FRoot->BeginLoading();
-        struct TEndLoading {
-            std::vector<TComponent*>& List;
-            bool Done = false;
-            ~TEndLoading()
-            {
-                if (!Done)
-                    for (TComponent* c : List)
-                        c->EndLoadingState();
-            }
-        } guard{FLoaded};
+        bool read = false;
+        TScopeExit endLoading([&] {
+            if (!read)
+                for (TComponent* c : FLoaded)
+                    c->EndLoadingState();
+        });
         if (!tree.Name.empty())
             FRoot->SetName(tree.Name);
         ReadProperties(*FRoot, FRoot, tree.Properties);
@@ -74,7 +72,7 @@ public:
         ResolveFixups();
         for (TComponent* c : FLoaded)
             c->EndReading();
-        guard.Done = true;
+        read = true;
         // Each component stays loading until its own Loaded; a copy, as Loaded may add components.
         const std::vector<TComponent*> loaded = FLoaded;
         for (TComponent* c : loaded)
@@ -110,27 +108,29 @@ private:
         if (!obj.Name.empty() && FRoot->FindComponent(obj.Name))
             Fail(obj.Line, L"a component named " + obj.Name + L" already exists");
         TComponent* component = cls->Create(FRoot);
-        try {
-            component->BeginLoading();
-            FLoaded.push_back(component);
-            if (!obj.Name.empty()) {
-                component->SetName(obj.Name);
-                if (const TFieldInfo* field = FRoot->ClassInfo().FindField(obj.Name)) {
-                    if (!cls->InheritsFrom(*field->Class))
-                        Fail(obj.Line, L"field " + obj.Name + L" is not of class " + obj.ClassName);
-                    field->Assign(*FRoot, component);
-                }
-            }
-            component->SetParentComponent(parent);
-            ReadProperties(*component, component, obj.Properties);
-            for (const TLayoutObject& child : obj.Children)
-                ReadChild(child, component);
-        } catch (...) {
+        bool read = false;
+        TScopeExit dropUnread([&] {
+            if (read)
+                return;
             FLoaded.erase(std::remove(FLoaded.begin(), FLoaded.end(), component), FLoaded.end());
             ClearField(obj.Name);
             delete component;
-            throw;
+        });
+        component->BeginLoading();
+        FLoaded.push_back(component);
+        if (!obj.Name.empty()) {
+            component->SetName(obj.Name);
+            if (const TFieldInfo* field = FRoot->ClassInfo().FindField(obj.Name)) {
+                if (!cls->InheritsFrom(*field->Class))
+                    Fail(obj.Line, L"field " + obj.Name + L" is not of class " + obj.ClassName);
+                field->Assign(*FRoot, component);
+            }
         }
+        component->SetParentComponent(parent);
+        ReadProperties(*component, component, obj.Properties);
+        for (const TLayoutObject& child : obj.Children)
+            ReadChild(child, component);
+        read = true;
     }
 
     void ClearField(const std::wstring& name)

@@ -282,7 +282,7 @@ TEST(LayoutText, WritesJapaneseAsUtf8)
     EXPECT_EQ(ReadLayoutTextUtf8("\xEF\xBB\xBF" + utf8), root);
 }
 
-TEST(LayoutText, ReaderAcceptsTheDfmSpellings)
+TEST(LayoutText, ReaderAcceptsEveryStringSpelling)
 {
     EXPECT_EQ(ValueOf(L"'a'#13#10'b'"), TLayoutValue::FromString(L"a\r\nb"));
     EXPECT_EQ(ValueOf(L"#$41#66'C'"), TLayoutValue::FromString(L"ABC"));
