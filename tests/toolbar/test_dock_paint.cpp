@@ -88,7 +88,7 @@ TEST_F(DockPaintTest, TilesAreAnchoredAtTheParentClientOrigin)
                 const int gx = x + c.Left, gy = y + c.Top;
                 const COLORREF want = gx < 0 || gy < 0 ? Sys(COLOR_BTNFACE) : gy % 16 == 0 ? Red : gx % 16 == 0 ? Blue : Green;
                 if (img.Pixel(x, y) != want && ++wrong < 4)
-                    ADD_FAILURE() << "pixel " << x << "," << y;
+                    ADD_FAILURE() << "pixel " << x << "," << y << ": " << std::hex << img.Pixel(x, y) << " not " << want;
             }
         EXPECT_EQ(wrong, 0);
     }
