@@ -119,6 +119,7 @@ protected:
         TK_MESSAGE(WM_MOVE, WMMove)
         TK_MESSAGE(WM_NCCALCSIZE, WMNCCalcSize)
         TK_MESSAGE(WM_NCPAINT, WMNCPaint)
+        TK_MESSAGE(WM_ERASEBKGND, WMEraseBkgnd)
         TK_MESSAGE(WM_PRINT, WMPrint)
         TK_MESSAGE(WM_PRINTCLIENT, WMPrintClient)
         TK_MESSAGE(CM_COLORCHANGED, CMColorChanged)
@@ -129,6 +130,7 @@ protected:
     void WMMove(TMessage& Message);
     void WMNCCalcSize(TMessage& Message);
     void WMNCPaint(TMessage& Message);
+    void WMEraseBkgnd(TMessage& Message);
     void WMPrint(TMessage& Message);
     void WMPrintClient(TMessage& Message);
     void CMColorChanged(TMessage& Message);
@@ -138,12 +140,19 @@ private:
     std::vector<TDockMember> MemberData() const;
     std::vector<int32_t> MemberRows() const;
     void SetMemberRows(const std::vector<int32_t>& rows);
+    // The picture to tile (Background, or the transparency cache, built on first use) and
+    // what is drawn of it: the picture, or a block of whole tiles made from it.
+    TBitmap& BackgroundPicture();
+    TBitmap& BackgroundTiles(TBitmap& picture);
+    // The grid origin and extent for the client area, in client coordinates.
+    RECT BackgroundDrawRect(const RECT& client);
 
     TDockPosition FPosition = dpTop;
     bool FAllowDrag = true;
     TDockBoundLines FBoundLines;
     std::unique_ptr<TBitmap> FBackground;
     std::unique_ptr<TBitmap> FBackgroundCache;
+    std::unique_ptr<TBitmap> FBackgroundTiles;  // dropped with the cache and on any change of picture
     bool FBackgroundTransparent = false;
     bool FBackgroundOnToolbars = true;
     bool FFixAlign = false;

@@ -148,6 +148,7 @@ bool TDock97::UsingBackground() const
 void TDock97::BackgroundChanged(TObject*)
 {
     FBackgroundCache.reset();
+    FBackgroundTiles.reset();
     InvalidateBackgrounds();
 }
 

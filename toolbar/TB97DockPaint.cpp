@@ -3,6 +3,8 @@
 // the bound lines of the non-client frame, and the messages that repaint or print them.
 #include "TB97.h"
 
+#include <algorithm>
+
 #include "GdiCount.h"
 
 namespace {
@@ -28,6 +30,47 @@ POINT OffsetInParentClient(HWND wnd, HWND parent, bool windowOrigin)
     return POINT{p.x - q.x, p.y - q.y};
 }
 
+// Background pictures smaller than this on a side are drawn from a block of whole tiles at
+// least this big, so that a long dock takes a few blits instead of one per tile; the block is
+// kept within MaxTileBlockPixels.
+constexpr int MinTileBlockSide = 512;
+constexpr int64_t MaxTileBlockPixels = 512 * 512;
+
+// Tiles across and down in the block for a w x h picture; 1 x 1 means no block.
+SIZE TileBlockSize(int w, int h)
+{
+    const int64_t area = static_cast<int64_t>(w) * h;
+    int64_t across = (std::max)(int64_t{1}, (MinTileBlockSide + int64_t{w} - 1) / w);
+    int64_t down = (std::max)(int64_t{1}, (MinTileBlockSide + int64_t{h} - 1) / h);
+    if (area * across * down > MaxTileBlockPixels)
+        across = (std::max)(int64_t{1}, MaxTileBlockPixels / (area * down));
+    if (area * across * down > MaxTileBlockPixels)
+        down = (std::max)(int64_t{1}, MaxTileBlockPixels / (area * across));
+    return SIZE{static_cast<LONG>(across), static_cast<LONG>(down)};
+}
+
+// Along one axis: whole tiles of size `tile` laid from `origin` while they start before `end`,
+// drawn from blocks of size `block` (a multiple of it) and trimmed to [clipFrom, clipTo).
+// Blocks start at First, First + block, ... while below End; each is drawn on [From, To) only.
+struct TTileSpan {
+    int64_t First, End, From, To;
+};
+
+TTileSpan TileSpan(int64_t origin, int64_t end, int tile, int block, int64_t clipFrom, int64_t clipTo)
+{
+    TTileSpan s{0, 0, 0, 0};
+    if (end <= origin)
+        return s;
+    const int64_t covered = origin + (end - origin + tile - 1) / tile * tile;
+    s.From = (std::max)(origin, clipFrom);
+    s.To = (std::min)(covered, clipTo);
+    if (s.From >= s.To)
+        return s;
+    s.First = origin + (s.From - origin) / block * block;
+    s.End = s.To;
+    return s;
+}
+
 void DrawDockNCAreaProc(HWND, HDC DC, LPARAM AppData)
 {
     reinterpret_cast<TDock97*>(AppData)->DrawNCArea(true, DC, nullptr);
@@ -46,45 +89,103 @@ HPALETTE TDock97::GetPalette()
     return FBackground ? FBackground->Palette() : nullptr;
 }
 
+TBitmap& TDock97::BackgroundPicture()
+{
+    if (!FBackgroundTransparent)
+        return *FBackground;
+    if (!FBackgroundCache) {
+        auto cache = std::make_unique<TBitmap>();
+        cache->SetPalette(CopyPalette(FBackground->Palette()));
+        cache->SetPixelFormat(FBackground->PixelFormat());
+        cache->SetSize(FBackground->Width(), FBackground->Height());
+        cache->Canvas()->Brush()->SetColor(Color());
+        const TColor reference = FBackground->Canvas()->Pixels(0, FBackground->Height() - 1) | PaletteRelative;
+        const RECT whole{0, 0, FBackground->Width(), FBackground->Height()};
+        cache->Canvas()->BrushCopy(whole, *FBackground, whole, reference);
+        FBackgroundCache = std::move(cache);
+    }
+    return *FBackgroundCache;
+}
+
+TBitmap& TDock97::BackgroundTiles(TBitmap& picture)
+{
+    if (FBackgroundTiles)
+        return *FBackgroundTiles;
+    const int w = picture.Width(), h = picture.Height();
+    const SIZE across = TileBlockSize(w, h);
+    if (across.cx == 1 && across.cy == 1)
+        return picture;
+    auto block = std::make_unique<TBitmap>();
+    try {
+        block->SetPalette(CopyPalette(picture.Palette()));
+        block->SetPixelFormat(picture.PixelFormat());
+        block->SetSize(across.cx * w, across.cy * h);
+    } catch (const Exception&) {
+        return picture;  // only a speed-up: without the memory, tile by tile
+    }
+    // One tile, then the filled part doubled: same format and colour table, so an exact copy.
+    HDC dst = block->Canvas()->Handle();
+    BitBlt(dst, 0, 0, w, h, picture.Canvas()->Handle(), 0, 0, SRCCOPY);
+    for (int done = w; done < block->Width(); done *= 2)
+        BitBlt(dst, done, 0, (std::min)(done, block->Width() - done), h, dst, 0, 0, SRCCOPY);
+    for (int done = h; done < block->Height(); done *= 2)
+        BitBlt(dst, 0, done, block->Width(), (std::min)(done, block->Height() - done), dst, 0, 0, SRCCOPY);
+    FBackgroundTiles = std::move(block);
+    return *FBackgroundTiles;
+}
+
 void TDock97::DrawBackground(HDC DC, const RECT& IntersectClip, const RECT* ExcludeClip, const RECT& DrawRect)
 {
-    TBitmap* picture = FBackground.get();
-    if (FBackgroundTransparent) {
-        if (!FBackgroundCache) {
-            auto cache = std::make_unique<TBitmap>();
-            cache->SetPalette(CopyPalette(FBackground->Palette()));
-            cache->SetPixelFormat(FBackground->PixelFormat());
-            cache->SetSize(FBackground->Width(), FBackground->Height());
-            cache->Canvas()->Brush()->SetColor(Color());
-            const TColor reference = FBackground->Canvas()->Pixels(0, FBackground->Height() - 1) | PaletteRelative;
-            const RECT whole{0, 0, FBackground->Width(), FBackground->Height()};
-            cache->Canvas()->BrushCopy(whole, *FBackground, whole, reference);
-            FBackgroundCache = std::move(cache);
+    TBitmap& picture = BackgroundPicture();
+    TBitmap& tiles = BackgroundTiles(picture);
+    // Clipping to a plain rectangle is done by the blits themselves; only an excluded
+    // rectangle or a palette changes the DC, and only then is its state saved.
+    const int saved = ExcludeClip || picture.Palette() ? SaveDC(DC) : 0;
+    TScopeExit restore([DC, saved] {
+        if (saved)
+            RestoreDC(DC, saved);
+    });
+    if (saved) {
+        IntersectClipRect(DC, IntersectClip.left, IntersectClip.top, IntersectClip.right, IntersectClip.bottom);
+        if (ExcludeClip)
+            ExcludeClipRect(DC, ExcludeClip->left, ExcludeClip->top, ExcludeClip->right, ExcludeClip->bottom);
+        if (HPALETTE palette = picture.Palette()) {
+            SelectPalette(DC, palette, TRUE);
+            RealizePalette(DC);
         }
-        picture = FBackgroundCache.get();
     }
-    const int saved = SaveDC(DC);
-    TScopeExit restore([DC, saved] { RestoreDC(DC, saved); });
-    IntersectClipRect(DC, IntersectClip.left, IntersectClip.top, IntersectClip.right, IntersectClip.bottom);
-    if (ExcludeClip)
-        ExcludeClipRect(DC, ExcludeClip->left, ExcludeClip->top, ExcludeClip->right, ExcludeClip->bottom);
-    if (HPALETTE palette = picture->Palette()) {
-        SelectPalette(DC, palette, TRUE);
-        RealizePalette(DC);
-    }
+    RECT box{};
+    if (GetClipBox(DC, &box) == ERROR)
+        box = IntersectClip;
+    const TTileSpan across = TileSpan(DrawRect.left, DrawRect.right, picture.Width(), tiles.Width(),
+                                      (std::max)(box.left, (std::min)(IntersectClip.left, IntersectClip.right)),
+                                      (std::min)(box.right, (std::max)(IntersectClip.left, IntersectClip.right)));
+    const TTileSpan down = TileSpan(DrawRect.top, DrawRect.bottom, picture.Height(), tiles.Height(),
+                                    (std::max)(box.top, (std::min)(IntersectClip.top, IntersectClip.bottom)),
+                                    (std::min)(box.bottom, (std::max)(IntersectClip.top, IntersectClip.bottom)));
     // The bitmap lives selected in its own memory DC (a bitmap can be in one DC only), so
-    // that DC is the source of every tile.
-    HDC source = picture->Canvas()->Handle();
-    const int w = picture->Width(), h = picture->Height();
-    for (int64_t x = DrawRect.left; x < DrawRect.right; x += w)
-        for (int64_t y = DrawRect.top; y < DrawRect.bottom; y += h)
-            BitBlt(DC, static_cast<int>(x), static_cast<int>(y), w, h, source, 0, 0, SRCCOPY);
+    // that DC is the source of every block.
+    HDC source = tiles.Canvas()->Handle();
+    for (int64_t x = across.First; x < across.End; x += tiles.Width())
+        for (int64_t y = down.First; y < down.End; y += tiles.Height()) {
+            const int64_t left = (std::max)(x, across.From), right = (std::min)(x + tiles.Width(), across.To);
+            const int64_t top = (std::max)(y, down.From), bottom = (std::min)(y + tiles.Height(), down.To);
+            BitBlt(DC, static_cast<int>(left), static_cast<int>(top), static_cast<int>(right - left),
+                   static_cast<int>(bottom - top), source, static_cast<int>(left - x), static_cast<int>(top - y), SRCCOPY);
+        }
+}
+
+RECT TDock97::BackgroundDrawRect(const RECT& client)
+{
+    const POINT offset = OffsetInParentClient(Handle(), Parent() && Parent()->HandleAllocated() ? Parent()->Handle() : nullptr, false);
+    return RECT{client.left - offset.x, client.top - offset.y, client.right, client.bottom};
 }
 
 void TDock97::Paint()
 {
     TCustomControl::Paint();
-    RECT r = ClientRect();
+    const RECT client = ClientRect();
+    RECT r = client;
     TCanvas* canvas = Canvas();
     if (IsDesigning()) {
         canvas->Pen()->SetStyle(psDot);
@@ -96,10 +197,7 @@ void TDock97::Paint()
     }
     if (!UsingBackground())
         return;
-    const RECT client = ClientRect();
-    const POINT offset = OffsetInParentClient(Handle(), Parent() && Parent()->HandleAllocated() ? Parent()->Handle() : nullptr, false);
-    const RECT draw{client.left - offset.x, client.top - offset.y, client.right, client.bottom};
-    DrawBackground(canvas->Handle(), r, nullptr, draw);
+    DrawBackground(canvas->Handle(), r, nullptr, BackgroundDrawRect(client));
 }
 
 void TDock97::DrawNCArea(bool DrawToDC, HDC DC, HRGN Clip)
@@ -161,6 +259,21 @@ void TDock97::WMMove(TMessage& Message)
     inherited::Dispatch(Message);
     if (UsingBackground())
         InvalidateBackgrounds();
+}
+
+// Paint covers the whole client area with tiles when the grid starts at or before the client
+// origin (outside the designer, whose dotted frame shows the erased colour): the erase would
+// only be painted over.
+void TDock97::WMEraseBkgnd(TMessage& Message)
+{
+    if (UsingBackground() && !IsDesigning()) {
+        const RECT client = ClientRect(), draw = BackgroundDrawRect(client);
+        if (draw.left <= client.left && draw.top <= client.top) {
+            Message.Result = 1;
+            return;
+        }
+    }
+    inherited::Dispatch(Message);
 }
 
 void TDock97::WMNCPaint(TMessage& Message)

@@ -29,12 +29,44 @@ COLORREF Sys(int index)
     return GetSysColor(index);
 }
 
+// A top-down 32-bit DIB selected in a memory DC, filled with a colour no picture uses.
+struct TDibTarget {
+    static constexpr uint32_t Unpainted = 0x010203;
+    TDibTarget(int w, int h) : Width(w), Height(h)
+    {
+        BITMAPINFO bi{};
+        bi.bmiHeader = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        DC = CountedCreateCompatibleDC(nullptr);
+        Bitmap = CountedCreateDIBSection(DC, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&Bits), nullptr, 0);
+        Old = SelectObject(DC, Bitmap);
+        std::fill(Bits, Bits + static_cast<size_t>(w) * h, Unpainted);
+    }
+    ~TDibTarget()
+    {
+        SelectObject(DC, Old);
+        CountedDeleteObject(Bitmap);
+        CountedDeleteDC(DC);
+    }
+    uint32_t Pixel(int x, int y) const { return Bits[static_cast<size_t>(y) * Width + x] & 0xFFFFFF; }
+    int Width, Height;
+    HDC DC;
+    HBITMAP Bitmap;
+    HGDIOBJ Old;
+    uint32_t* Bits = nullptr;
+};
+
+uint32_t Rgb32(COLORREF c)
+{
+    return (uint32_t{GetRValue(c)} << 16) | (uint32_t{GetGValue(c)} << 8) | GetBValue(c);
+}
+
 }  // namespace
 
 using DockPaintTest = TDockFixture;
 
 // Row 0 of every tile red, column 0 blue: the red rows and blue columns must sit on the grid
-// that starts at the parent's client origin, wherever the dock is.
+// that starts at the parent's client origin, wherever the dock is. A dock partly above or left
+// of that origin has no tiles there, only its erased Color.
 TEST_F(DockPaintTest, TilesAreAnchoredAtTheParentClientOrigin)
 {
     TBitmap pic;
@@ -42,7 +74,7 @@ TEST_F(DockPaintTest, TilesAreAnchoredAtTheParentClientOrigin)
     Dock->SetBackground(&pic);
     struct {
         int Left, Top;
-    } cases[] = {{0, 5}, {3, 5}, {7, 0}, {0, 21}};
+    } cases[] = {{0, 5}, {3, 5}, {7, 0}, {0, 21}, {-3, -2}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "dock at " << c.Left << "," << c.Top);
         Dock->SetAlign(alNone);
@@ -53,9 +85,89 @@ TEST_F(DockPaintTest, TilesAreAnchoredAtTheParentClientOrigin)
         int wrong = 0;
         for (int y = 0; y < img.Height; ++y)
             for (int x = 0; x < img.Width; ++x) {
-                const COLORREF want = (y + c.Top) % 16 == 0 ? Red : (x + c.Left) % 16 == 0 ? Blue : Green;
+                const int gx = x + c.Left, gy = y + c.Top;
+                const COLORREF want = gx < 0 || gy < 0 ? Sys(COLOR_BTNFACE) : gy % 16 == 0 ? Red : gx % 16 == 0 ? Blue : Green;
                 if (img.Pixel(x, y) != want && ++wrong < 4)
-                    ADD_FAILURE() << "pixel " << x << "," << y;
+                    ADD_FAILURE() << "pixel " << x << "," << y << ": " << std::hex << img.Pixel(x, y) << " not " << want;
+            }
+        EXPECT_EQ(wrong, 0);
+    }
+}
+
+// DrawBackground draws from a block of whole tiles: whatever the block's size, the anchor, the
+// clip and the grid's end, the result must be the plain tile-by-tile picture, computed here
+// pixel by pixel. One dock for all cases, so that each new picture must replace the last.
+TEST_F(DockPaintTest, PreTiledDrawingMatchesTileByTile)
+{
+    const COLORREF dockColour = RGB(0, 255, 0);
+    Dock->SetColor(clLime);
+    struct {
+        int W, H;
+        bool Palette, Transparent;
+        RECT Draw, Clip;
+        bool Exclude;
+    } cases[] = {
+        {16, 16, false, false, {-5, -5, 1040, 530}, {0, 0, 1040, 530}, false},     // block edges at 507
+        {7, 5, false, true, {3, -2, 1001, 300}, {2, 1, 1040, 530}, false},         // grid ends past Draw
+        {13, 11, true, false, {-1000, -37, 1040, 530}, {100, 50, 900, 520}, true}, // palette, excluded
+        {3, 700, false, false, {0, 0, 1040, 530}, {0, 0, 1040, 530}, false},       // block capped across
+        {600, 3, false, true, {-1, 1, 1040, 530}, {0, 0, 1040, 530}, false},       // block capped down
+        {530, 515, false, false, {-20, -3, 1040, 530}, {0, 0, 1040, 530}, false},  // no block
+        {16, 16, false, false, {50, 10, 50, 530}, {0, 0, 1040, 530}, false},       // empty grid
+        {16, 16, false, true, {50, 10, 51, 11}, {0, 0, 1040, 530}, false},         // one tile
+    };
+    const RECT excluded{400, 200, 700, 300};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.W << " x " << c.H << " from " << c.Draw.left << "," << c.Draw.top);
+        // Colours that differ from pixel to pixel within a tile, the bottom-left one repeated.
+        std::vector<COLORREF> colours(static_cast<size_t>(c.W) * c.H);
+        TBitmap pic;
+        if (c.Palette) {
+            HDC screen = CountedGetDC(nullptr);
+            pic.SetPalette(CountedCreateHalftonePalette(screen));
+            CountedReleaseDC(nullptr, screen);
+            PALETTEENTRY entries[256]{};
+            ASSERT_EQ(GetPaletteEntries(pic.Palette(), 0, 256, entries), 256u);
+            pic.SetPixelFormat(pf8bit);
+            pic.SetSize(c.W, c.H);
+            for (int y = 0; y < c.H; ++y)
+                for (int x = 0; x < c.W; ++x) {
+                    const int index = (x * 7 + y * 31) % 256;
+                    static_cast<uint8_t*>(pic.ScanLine(y))[x] = static_cast<uint8_t>(index);
+                    colours[static_cast<size_t>(y) * c.W + x] = RGB(entries[index].peRed, entries[index].peGreen, entries[index].peBlue);
+                }
+        } else {
+            const auto colour = [&](int x, int y) {
+                return (x * 3 + y * 5) % 4 == 0 || (x == 0 && y == c.H - 1) ? Magenta : RGB(x * 37, y * 53, (x + y) * 11);
+            };
+            FillPicture(pic, c.W, c.H, colour);
+            for (int y = 0; y < c.H; ++y)
+                for (int x = 0; x < c.W; ++x)
+                    colours[static_cast<size_t>(y) * c.W + x] = colour(x, y);
+        }
+        if (c.Transparent)
+            for (COLORREF& k : colours)
+                k = k == Magenta ? dockColour : k;
+        Dock->SetBackground(&pic);
+        Dock->SetBackgroundTransparent(c.Transparent);
+        TDibTarget target(1040, 530);
+        Dock->DrawBackground(target.DC, c.Clip, c.Exclude ? &excluded : nullptr, c.Draw);
+        GdiFlush();
+        const auto gridEnd = [](LONG origin, LONG end, int tile) {
+            return end <= origin ? origin : origin + (end - origin + tile - 1) / tile * tile;
+        };
+        const LONG right = gridEnd(c.Draw.left, c.Draw.right, c.W), bottom = gridEnd(c.Draw.top, c.Draw.bottom, c.H);
+        int wrong = 0;
+        for (int y = 0; y < target.Height; ++y)
+            for (int x = 0; x < target.Width; ++x) {
+                const POINT p{x, y};
+                const bool drawn = PtInRect(&c.Clip, p) && !(c.Exclude && PtInRect(&excluded, p)) && x >= c.Draw.left &&
+                                   x < right && y >= c.Draw.top && y < bottom;
+                const uint32_t want = drawn ? Rgb32(colours[static_cast<size_t>((y - c.Draw.top) % c.H) * c.W +
+                                                            (x - c.Draw.left) % c.W])
+                                            : TDibTarget::Unpainted;
+                if (target.Pixel(x, y) != want && ++wrong <= 3)
+                    ADD_FAILURE() << "pixel " << x << "," << y << ": " << std::hex << target.Pixel(x, y) << " not " << want;
             }
         EXPECT_EQ(wrong, 0);
     }
