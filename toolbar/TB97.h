@@ -119,7 +119,6 @@ protected:
         TK_MESSAGE(WM_MOVE, WMMove)
         TK_MESSAGE(WM_NCCALCSIZE, WMNCCalcSize)
         TK_MESSAGE(WM_NCPAINT, WMNCPaint)
-        TK_MESSAGE(WM_ERASEBKGND, WMEraseBkgnd)
         TK_MESSAGE(WM_PRINT, WMPrint)
         TK_MESSAGE(WM_PRINTCLIENT, WMPrintClient)
         TK_MESSAGE(CM_COLORCHANGED, CMColorChanged)
@@ -130,7 +129,6 @@ protected:
     void WMMove(TMessage& Message);
     void WMNCCalcSize(TMessage& Message);
     void WMNCPaint(TMessage& Message);
-    void WMEraseBkgnd(TMessage& Message);
     void WMPrint(TMessage& Message);
     void WMPrintClient(TMessage& Message);
     void CMColorChanged(TMessage& Message);

@@ -261,21 +261,6 @@ void TDock97::WMMove(TMessage& Message)
         InvalidateBackgrounds();
 }
 
-// Paint covers the whole client area with tiles when the grid starts at or before the client
-// origin (outside the designer, whose dotted frame shows the erased colour): the erase would
-// only be painted over.
-void TDock97::WMEraseBkgnd(TMessage& Message)
-{
-    if (UsingBackground() && !IsDesigning()) {
-        const RECT client = ClientRect(), draw = BackgroundDrawRect(client);
-        if (draw.left <= client.left && draw.top <= client.top) {
-            Message.Result = 1;
-            return;
-        }
-    }
-    inherited::Dispatch(Message);
-}
-
 void TDock97::WMNCPaint(TMessage& Message)
 {
     DrawNCArea(false, nullptr, reinterpret_cast<HRGN>(Message.WParam));
