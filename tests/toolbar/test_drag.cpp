@@ -27,13 +27,6 @@ public:
     int Placements = 0;
 };
 
-RECT WindowRectOf(TWinControl* c)
-{
-    RECT r{};
-    GetWindowRect(c->Handle(), &r);
-    return r;
-}
-
 // The middle of a docked tool window's drag handle.
 POINT HandleOf(TWinControl* bar)
 {
@@ -57,22 +50,13 @@ protected:
         Bottom->SetName(L"Bottom");
         Bottom->SetParent(Form);
         Bottom->SetPosition(dpBottom);
-        A = MakeCounting(L"A", 100, 22);
-        B = MakeCounting(L"B", 100, 22);
+        A = MakeBar<TCountingToolWindow>(Dock, 100, 22, L"A");
+        B = MakeBar<TCountingToolWindow>(Dock, 100, 22, L"B");
         B->SetDockPos(150);
         PumpMessages(50);
         PosB = B->DockPos();
         for (TCustomToolWindow97* bar : {static_cast<TCustomToolWindow97*>(A), static_cast<TCustomToolWindow97*>(B)})
             Watch(bar);
-    }
-    TCountingToolWindow* MakeCounting(const wchar_t* name, int cw, int ch)
-    {
-        auto* bar = new TCountingToolWindow(Form);
-        bar->SetName(name);
-        bar->SetCaption(name);
-        bar->SetParent(Dock);
-        bar->SetClientAreaSize(cw, ch);
-        return bar;
     }
     void Watch(TCustomToolWindow97* bar)
     {
