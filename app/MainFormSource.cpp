@@ -1,37 +1,13 @@
 #include "MainFormSource.h"
 
+#include <utility>
+
 #include "Anaglyph.h"
 #include "GdiCount.h"
+#include "ScopeExit.h"
 #include "StrConv.h"
 
 TMainForm* MainForm = nullptr;
-
-namespace {
-
-// A device context of the desktop window, released unless handed over.
-class TDesktopDC {
-public:
-    explicit TDesktopDC(HWND desktop) : FWindow(desktop), FDC(CountedGetDC(desktop)) {}
-    ~TDesktopDC()
-    {
-        if (FDC)
-            CountedReleaseDC(FWindow, FDC);
-    }
-    TDesktopDC(const TDesktopDC&) = delete;
-    TDesktopDC& operator=(const TDesktopDC&) = delete;
-    HDC Release()
-    {
-        HDC dc = FDC;
-        FDC = nullptr;
-        return dc;
-    }
-
-private:
-    HWND FWindow;
-    HDC FDC;
-};
-
-}  // namespace
 
 const TClassInfo& TMainForm::StaticClassInfo()
 {
@@ -91,7 +67,11 @@ void TMainForm::StartTimerTimer(TObject*)
 
     // Everything new is built first: a start that fails leaves a running capture as it was.
     HWND desktop = GetDesktopWindow();
-    TDesktopDC dc(desktop);
+    HDC dc = CountedGetDC(desktop);
+    TScopeExit releaseUnlessKept([&] {
+        if (dc)
+            CountedReleaseDC(desktop, dc);
+    });
     HWND target = GetForegroundWindow();
     RECT r{};
     GetWindowRect(target, &r);
@@ -110,7 +90,7 @@ void TMainForm::StartTimerTimer(TObject*)
     ReleaseCapture();
     Offset = offset;
     DesktopWnd = desktop;
-    DesktopDC = dc.Release();
+    DesktopDC = std::exchange(dc, nullptr);
     TargetWnd = target;
     CaptureLeft = r.left;
     CaptureTop = r.top;

@@ -7,20 +7,12 @@
 #include <vector>
 
 #include "BenchClock.h"
+#include "BenchSupport.h"
 #include "Forms.h"
 #include "TB97.h"
 #include "TB97Tlwn.h"
 
 namespace {
-
-void Pump()
-{
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
 
 TGeomRect ToGeom(const RECT& r)
 {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "BenchClock.h"
+#include "BenchSupport.h"
 #include "Forms.h"
 #include "Registry.h"
 #include "TB97.h"
@@ -16,22 +17,12 @@
 
 namespace {
 
-int Errors = 0;
 constexpr int ToolWindows = 100;
 constexpr int ValuesPerRecord = 10;  // eight common ones and the client size
 const wchar_t* const RegBase = L"Software\\TinteyeBench\\ToolbarPositions";
 const wchar_t* const ValueNames[ValuesPerRecord] = {L"Rev",      L"Visible",   L"DockedTo", L"LastDock",
                                                     L"DockRow",  L"DockPos",   L"FloatLeft", L"FloatTop",
                                                     L"ClientWidth", L"ClientHeight"};
-
-void Pump()
-{
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
 
 // 90 tool windows over two docks in 10 rows, 10 floating.
 TForm* MakeForm()
@@ -151,10 +142,7 @@ int main()
 {
     TApplication app(nullptr);
     Application->Initialize();
-    Application->SetErrorReporter([](HWND, const std::wstring& text, const std::wstring&, UINT) {
-        ++Errors;
-        std::fprintf(stderr, "error: %ls\n", text.c_str());
-    });
+    InstallCountingReporter();
     TForm* form = MakeForm();
     const std::wstring ini = TempIni(L"tb97_bench_persist.ini");
     const std::wstring bareIni = TempIni(L"tb97_bench_bare.ini");
@@ -199,7 +187,5 @@ int main()
     DeleteFileW(bareIni.c_str());
     delete form;
     Pump();
-    if (Errors)
-        std::printf("%d error(s) reported\n", Errors);
-    return Errors ? 1 : 0;
+    return ErrorExitCode();
 }

@@ -11,6 +11,7 @@
 
 #include "Anaglyph.h"
 #include "BenchClock.h"
+#include "BenchSupport.h"
 #include "MainFormSource.h"
 
 namespace {
@@ -34,15 +35,6 @@ LRESULT CALLBACK TargetProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     }
     return DefWindowProcW(hwnd, msg, wParam, lParam);
-}
-
-void Pump()
-{
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
 }
 
 void Measure(int width, int height)

@@ -9,22 +9,12 @@
 #include <vector>
 
 #include "BenchClock.h"
+#include "BenchSupport.h"
 #include "Forms.h"
 #include "TB97.h"
 #include "TB97Tlwn.h"
 
 namespace {
-
-int Errors = 0;
-
-void Pump()
-{
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
 
 struct TDockSetup {
     TForm* Form = nullptr;
@@ -144,11 +134,7 @@ int main()
 {
     TApplication app(nullptr);
     Application->Initialize();
-    // No error boxes: errors are printed and counted.
-    Application->SetErrorReporter([](HWND, const std::wstring& text, const std::wstring&, UINT) {
-        ++Errors;
-        std::fprintf(stderr, "error: %ls\n", text.c_str());
-    });
+    InstallCountingReporter();
 
     struct TSize {
         int Count;
@@ -186,7 +172,5 @@ int main()
     const int trips = 31;
     const double trip = MeasureRoundTrip(trips);
     std::printf("\ndock -> float -> dock round trip of one tool window (median of %d): %.3f ms\n", trips, trip);
-    if (Errors)
-        std::printf("%d error(s) reported\n", Errors);
-    return Errors ? 1 : 0;
+    return ErrorExitCode();
 }

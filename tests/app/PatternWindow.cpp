@@ -1,22 +1,13 @@
 #include "PatternWindow.h"
 
+#include <cstring>
+
+#include "DibSurface.h"
 #include "TestSupport.h"
 
 namespace {
 
 bool HugeSizes = false;
-
-BITMAPINFO TopDown32(int width, int height)
-{
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
-    return bi;
-}
 
 }  // namespace
 
@@ -111,20 +102,8 @@ void TPatternWindow::Paint(HDC dc)
 
 std::vector<uint8_t> GrabScreen(const RECT& r)
 {
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    std::vector<uint8_t> pixels(static_cast<size_t>(w) * static_cast<size_t>(h) * 4);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO bi = TopDown32(w, h);
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    memcpy(pixels.data(), bits, pixels.size());
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    const std::vector<uint32_t> words = ScreenPixels(r);
+    std::vector<uint8_t> pixels(words.size() * 4);
+    memcpy(pixels.data(), words.data(), pixels.size());
     return pixels;
 }

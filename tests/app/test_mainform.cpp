@@ -11,6 +11,7 @@
 
 #include "Anaglyph.h"
 #include "GdiCount.h"
+#include "MainFormFixture.h"
 #include "MainFormSource.h"
 #include "PatternWindow.h"
 #include "TestSupport.h"
@@ -18,23 +19,13 @@
 
 namespace {
 
-class MainFormTest : public testing::Test {
+class MainFormTest : public TMainFormFixture {
 protected:
     void SetUp() override
     {
-        Application->CreateForm(MainForm);
+        TMainFormFixture::SetUp();
         ASSERT_EQ(Application->MainForm(), MainForm);
-        MainForm->Show();
         PumpMessages(100);
-    }
-    void TearDown() override
-    {
-        delete MainForm;
-        MainForm = nullptr;
-        MSG quit;
-        while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-        }
-        PumpMessages(50);
     }
 
     POINT CentreOf(TControl* control)

@@ -6,28 +6,19 @@
 #include <windows.h>
 
 #include "InputScript.h"
+#include "MainFormFixture.h"
 #include "MainFormSource.h"
 #include "TestSupport.h"
 
 namespace {
 
-class ToolbarDragTest : public testing::Test {
+class ToolbarDragTest : public TMainFormFixture {
 protected:
     void SetUp() override
     {
-        Application->CreateForm(MainForm);
-        MainForm->Show();
+        TMainFormFixture::SetUp();
         BringToFront(MainForm->Handle());
         PumpMessages(100);
-    }
-    void TearDown() override
-    {
-        delete MainForm;
-        MainForm = nullptr;
-        MSG quit;
-        while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-        }
-        PumpMessages(50);
     }
     static RECT WindowRectOf(TWinControl* c)
     {

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "DibSurface.h"
 #include "GalleryForm.h"
 #include "Png.h"
 #include "TB97Tlwn.h"
@@ -31,27 +32,9 @@ TRgbImage GrabScreen(const RECT& r)
     TRgbImage img;
     img.Width = r.right - r.left;
     img.Height = r.bottom - r.top;
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = img.Width;
-    bi.bmiHeader.biHeight = -img.Height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(dc, bmp);
-    BitBlt(dc, 0, 0, img.Width, img.Height, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    const auto* p = static_cast<const uint32_t*>(bits);
-    img.Pixels.assign(p, p + static_cast<size_t>(img.Width) * img.Height);
+    img.Pixels = ScreenPixels(r);
     for (uint32_t& v : img.Pixels)
         v &= 0xFFFFFF;
-    SelectObject(dc, old);
-    DeleteObject(bmp);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
     return img;
 }
 

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "DibSurface.h"
+
 namespace {
 
 constexpr COLORREF Left = RGB(200, 30, 40);
@@ -115,24 +117,9 @@ private:
 // Pixels of a screen or DC area, top-down, 0x00RRGGBB.
 std::vector<uint32_t> Grab(HDC src, int x, int y, int w, int h)
 {
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC mem = CreateCompatibleDC(src);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, w, h, src, x, y, SRCCOPY);
-    GdiFlush();
-    const auto* p = static_cast<const uint32_t*>(bits);
-    std::vector<uint32_t> out(p, p + static_cast<size_t>(w) * h);
-    SelectObject(mem, old);
-    DeleteDC(mem);
-    DeleteObject(bmp);
+    TDibSurface surface(w, h, src);
+    surface.CopyFrom(src, x, y);
+    std::vector<uint32_t> out = surface.Pixels();
     for (auto& px : out)
         px &= 0xFFFFFF;
     return out;

@@ -4,39 +4,7 @@ namespace {
 
 TInputScript* Running = nullptr;
 
-void SendMouse(DWORD flags, LONG x = 0, LONG y = 0)
-{
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    input.mi.dx = x;
-    input.mi.dy = y;
-    SendInput(1, &input, sizeof(input));
-}
-
 }  // namespace
-
-void SendMouseMove(POINT screen)
-{
-    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-    const LONG x = static_cast<LONG>((screen.x * 65536LL + 32768) / w);
-    const LONG y = static_cast<LONG>((screen.y * 65536LL + 32768) / h);
-    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);
-}
-
-void SendMouseButton(bool down)
-{
-    SendMouse(down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP);
-}
-
-void SendKey(WORD virtualKey, bool down)
-{
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = virtualKey;
-    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
-    SendInput(1, &input, sizeof(INPUT));
-}
 
 TInputScript& TInputScript::Then(std::function<void()> step)
 {

@@ -8,6 +8,8 @@
 #include <functional>
 #include <vector>
 
+#include "TestSupport.h"
+
 class TInputScript {
 public:
     TInputScript& Then(std::function<void()> step);
@@ -30,8 +32,3 @@ private:
     std::vector<std::function<void()>> FSteps;
     size_t FNext = 0;
 };
-
-// Raw input, no message pumping.
-void SendMouseMove(POINT screen);
-void SendMouseButton(bool down);
-void SendKey(WORD virtualKey, bool down);

@@ -42,20 +42,39 @@ void SendMouse(DWORD flags, LONG x = 0, LONG y = 0)
 
 }  // namespace
 
-void MoveMouseTo(POINT screen)
+void SendMouseMove(POINT screen)
 {
     const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
     // Absolute coordinates run 0..65535 across the screen; aim at the pixel's centre.
     const LONG x = static_cast<LONG>((screen.x * 65536LL + 32768) / w);
     const LONG y = static_cast<LONG>((screen.y * 65536LL + 32768) / h);
     SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);
+}
+
+void SendMouseButton(bool down, bool right)
+{
+    SendMouse(right ? (down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP)
+                    : (down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP));
+}
+
+void SendKey(WORD virtualKey, bool down)
+{
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = virtualKey;
+    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    SendInput(1, &input, sizeof(INPUT));
+}
+
+void MoveMouseTo(POINT screen)
+{
+    SendMouseMove(screen);
     PumpMessages(20);
 }
 
 void MouseButton(bool down, bool right)
 {
-    SendMouse(right ? (down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP)
-                    : (down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP));
+    SendMouseButton(down, right);
     PumpMessages(20);
 }
 

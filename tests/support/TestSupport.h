@@ -13,7 +13,12 @@ void PumpMessages(int ms);
 // Runs the message loop until done() or the timeout; returns done().
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000);
 
-// Real input through SendInput, in screen coordinates.
+// Raw input through SendInput, in screen coordinates; no message pumping.
+void SendMouseMove(POINT screen);
+void SendMouseButton(bool down, bool right = false);
+void SendKey(WORD virtualKey, bool down);
+
+// Real input that then lets the application handle it.
 void MoveMouseTo(POINT screen);
 void MouseButton(bool down, bool right = false);
 void ClickAt(POINT screen);

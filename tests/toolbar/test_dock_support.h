@@ -48,11 +48,11 @@ protected:
         delete Form;
         PumpMessages(10);
     }
-    // A tool window owned by owner (the form unless given), client area cw x ch, on parent.
-    TRecordingToolWindow* MakeBar(TWinControl* parent, int cw, int ch, const wchar_t* name = L"Bar",
-                                  TComponent* owner = nullptr)
+    // A tool window of class T owned by owner (the form unless given), client area cw x ch, on parent.
+    template <class T = TRecordingToolWindow>
+    T* MakeBar(TWinControl* parent, int cw, int ch, const wchar_t* name = L"Bar", TComponent* owner = nullptr)
     {
-        auto* bar = new TRecordingToolWindow(owner ? owner : Form);
+        auto* bar = new T(owner ? owner : Form);
         bar->SetName(name);
         bar->SetCaption(name);
         bar->SetParent(parent);
@@ -62,6 +62,13 @@ protected:
     TForm* Form = nullptr;
     TDock97* Dock = nullptr;
 };
+
+inline RECT WindowRectOf(TWinControl* c)
+{
+    RECT r{};
+    GetWindowRect(c->Handle(), &r);
+    return r;
+}
 
 // Exception text of running f, or "" when nothing was raised.
 template <class F>

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "DibSurface.h"
 #include "ExtCtrls.h"
 #include "GdiCount.h"
 #include "StdCtrls.h"
@@ -26,13 +27,6 @@ public:
     int Placements = 0;
 };
 
-RECT WindowRectOf(TWinControl* c)
-{
-    RECT r{};
-    GetWindowRect(c->Handle(), &r);
-    return r;
-}
-
 // The middle of a docked tool window's drag handle.
 POINT HandleOf(TWinControl* bar)
 {
@@ -47,31 +41,6 @@ POINT CaptionOf(TWinControl* bar)
     return POINT{r.left + 20, r.top + 4 + 7};
 }
 
-std::vector<uint32_t> GrabScreen(const RECT& r)
-{
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    std::vector<uint32_t> pixels(static_cast<size_t>(w) * static_cast<size_t>(h));
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    memcpy(pixels.data(), bits, pixels.size() * 4);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return pixels;
-}
-
 class DragTest : public TDockFixture {
 protected:
     void SetUp() override
@@ -81,22 +50,13 @@ protected:
         Bottom->SetName(L"Bottom");
         Bottom->SetParent(Form);
         Bottom->SetPosition(dpBottom);
-        A = MakeCounting(L"A", 100, 22);
-        B = MakeCounting(L"B", 100, 22);
+        A = MakeBar<TCountingToolWindow>(Dock, 100, 22, L"A");
+        B = MakeBar<TCountingToolWindow>(Dock, 100, 22, L"B");
         B->SetDockPos(150);
         PumpMessages(50);
         PosB = B->DockPos();
         for (TCustomToolWindow97* bar : {static_cast<TCustomToolWindow97*>(A), static_cast<TCustomToolWindow97*>(B)})
             Watch(bar);
-    }
-    TCountingToolWindow* MakeCounting(const wchar_t* name, int cw, int ch)
-    {
-        auto* bar = new TCountingToolWindow(Form);
-        bar->SetName(name);
-        bar->SetCaption(name);
-        bar->SetParent(Dock);
-        bar->SetClientAreaSize(cw, ch);
-        return bar;
     }
     void Watch(TCustomToolWindow97* bar)
     {
@@ -224,16 +184,16 @@ TEST_F(DragTest, EscapeRestoresTheScreenExactlyAndMovesNothing)
 {
     const RECT area = WindowRectOf(Form);
     PumpMessages(200);
-    const std::vector<uint32_t> before = GrabScreen(area);
+    const std::vector<uint32_t> before = ScreenPixels(area);
     const POINT from = HandleOf(B);
     std::vector<uint32_t> during;
     TInputScript script;
-    script.Move(from).Down().Move(AwayFromDocks()).Wait().Then([&] { during = GrabScreen(area); });
+    script.Move(from).Down().Move(AwayFromDocks()).Wait().Then([&] { during = ScreenPixels(area); });
     script.Key(VK_ESCAPE, true).Key(VK_ESCAPE, false).Wait().Up();
     ASSERT_TRUE(script.Run());
     PumpMessages(200);
     EXPECT_NE(during, before) << "an outline was on the screen during the drag";
-    EXPECT_TRUE(GrabScreen(area) == before) << "the screen is restored exactly";
+    EXPECT_TRUE(ScreenPixels(area) == before) << "the screen is restored exactly";
     EXPECT_EQ(B->DockedTo(), Dock);
     EXPECT_EQ(B->DockPos(), PosB);
     EXPECT_EQ(Events, Strings({L"B.MouseUp 0 0 -1,-1"}));

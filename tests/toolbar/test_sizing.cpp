@@ -25,23 +25,12 @@ protected:
     void ResizeEnd(bool accept) override { Calls.push_back(accept ? L"End 1" : L"End 0"); }
 };
 
-RECT WindowRectOf(TWinControl* c)
-{
-    RECT r{};
-    GetWindowRect(c->Handle(), &r);
-    return r;
-}
-
 class SizingTest : public TDockFixture {
 protected:
     void SetUp() override
     {
         TDockFixture::SetUp();
-        Bar = new THookedToolWindow(Form);
-        Bar->SetName(L"Bar");
-        Bar->SetCaption(L"Bar");
-        Bar->SetParent(Dock);
-        Bar->SetClientAreaSize(200, 60);
+        Bar = MakeBar<THookedToolWindow>(Dock, 200, 60);
         Bar->SetDockedTo(nullptr);
         PumpMessages(50);
         Bar->SetBounds(300, 250, Bar->Width(), Bar->Height());

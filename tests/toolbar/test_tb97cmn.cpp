@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "Controls.h"
+#include "DibSurface.h"
 #include "Forms.h"
 #include "SysUtils.h"
 #include "TB97Cmn.h"
@@ -643,46 +644,16 @@ HWND MakePrintWnd(TPrintWnd& d, DWORD style, HWND parentOrOwner, int x, int y, i
                            GetModuleHandleW(nullptr), &d);
 }
 
-// A 32-bit top-down surface, black to start with.
-class TSurface {
+// A print target, black to start with.
+class TSurface : public TDibSurface {
 public:
-    TSurface(int w, int h) : W(w), H(h)
-    {
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-        bi.bmiHeader.biWidth = w;
-        bi.bmiHeader.biHeight = -h;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        DC = CreateCompatibleDC(nullptr);
-        Bitmap = CreateDIBSection(DC, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&Bits), nullptr, 0);
-        Old = SelectObject(DC, Bitmap);
-        std::fill(Bits, Bits + w * h, 0u);
-    }
-    ~TSurface()
-    {
-        SelectObject(DC, Old);
-        DeleteObject(Bitmap);
-        DeleteDC(DC);
-    }
-    COLORREF At(int x, int y) const
-    {
-        GdiFlush();
-        const uint32_t p = Bits[y * W + x];
-        return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-    }
+    using TDibSurface::TDibSurface;
+    COLORREF At(int x, int y) const { return Pixel(x, y); }
     bool AllBlack() const
     {
-        GdiFlush();
-        return std::all_of(Bits, Bits + W * H, [](uint32_t p) { return (p & 0xFFFFFF) == 0; });
+        const std::vector<uint32_t> pixels = Pixels();
+        return std::all_of(pixels.begin(), pixels.end(), [](uint32_t p) { return (p & 0xFFFFFF) == 0; });
     }
-    int W, H;
-    HDC DC = nullptr;
-
-private:
-    HBITMAP Bitmap = nullptr;
-    HGDIOBJ Old = nullptr;
-    uint32_t* Bits = nullptr;
 };
 
 class PrintTest : public testing::Test {
@@ -749,7 +720,7 @@ protected:
 TEST_F(PrintTest, FullPrintDrawsFrameClientAndChildrenInPlace)
 {
     TSurface s(130, 100);
-    EXPECT_EQ(Print(s.DC, PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN), 1);
+    EXPECT_EQ(Print(s.DC(), PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN), 1);
     EXPECT_EQ(Parent.NCCalls, 1);
     EXPECT_EQ(Parent.EraseCalls, 1);
     EXPECT_EQ(Parent.ClientCalls, 1);
@@ -760,17 +731,17 @@ TEST_F(PrintTest, FullPrintDrawsFrameClientAndChildrenInPlace)
 
     // The DC comes back as it was given.
     POINT org{1, 1};
-    GetWindowOrgEx(s.DC, &org);
+    GetWindowOrgEx(s.DC(), &org);
     EXPECT_EQ(org.x, 0);
     EXPECT_EQ(org.y, 0);
     RECT box{};
-    EXPECT_FALSE(ClipBoxOf(s.DC, box));
+    EXPECT_FALSE(ClipBoxOf(s.DC(), box));
 }
 
 TEST_F(PrintTest, ClientOnlyPaintsNoFrameAndNoOriginMoveButChildrenAtTheClientOrigin)
 {
     TSurface s(130, 100);
-    EXPECT_EQ(Print(s.DC, PRF_CLIENT | PRF_CHILDREN), 1);
+    EXPECT_EQ(Print(s.DC(), PRF_CLIENT | PRF_CHILDREN), 1);
     EXPECT_EQ(Parent.NCCalls, 0);
     EXPECT_EQ(Parent.EraseCalls, 0);
     EXPECT_EQ(Parent.ClientCalls, 1);
@@ -782,9 +753,9 @@ TEST_F(PrintTest, ClientOnlyPaintsNoFrameAndNoOriginMoveButChildrenAtTheClientOr
     // Without PRF_CHILDREN no child is printed; without PRF_CLIENT nothing of the client.
     ResetCounts();
     TSurface t(130, 100);
-    Print(t.DC, PRF_CLIENT);
+    Print(t.DC(), PRF_CLIENT);
     EXPECT_EQ(Child.PrintCalls, 0);
-    Print(t.DC, PRF_NONCLIENT | PRF_CHILDREN);
+    Print(t.DC(), PRF_NONCLIENT | PRF_CHILDREN);
     EXPECT_EQ(Parent.NCCalls, 1);
     EXPECT_EQ(Parent.ClientCalls, 1);
     EXPECT_EQ(Child.PrintCalls, 0);
@@ -797,13 +768,13 @@ TEST_F(PrintTest, HiddenWindowWithCheckVisibleDrawsNothingAndAnswersOne)
     ResetCounts();
     TSurface s(130, 100);
     const LPARAM all = PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN | PRF_OWNED;
-    EXPECT_EQ(Print(s.DC, PRF_CHECKVISIBLE | all), 1);
+    EXPECT_EQ(Print(s.DC(), PRF_CHECKVISIBLE | all), 1);
     EXPECT_TRUE(s.AllBlack());
     EXPECT_EQ(Parent.NCCalls + Parent.EraseCalls + Parent.ClientCalls, 0);
     EXPECT_EQ(Child.PrintCalls, 0);
 
     // Without PRF_CHECKVISIBLE a hidden window prints all the same.
-    EXPECT_EQ(Print(s.DC, all), 1);
+    EXPECT_EQ(Print(s.DC(), all), 1);
     EXPECT_EQ(Parent.NCCalls, 1);
     EXPECT_EQ(s.At(0, 0), Parent.NC);
 }
@@ -820,7 +791,7 @@ TEST_F(PrintTest, OwnedWindowsPrintWithTheMessagesFlagsAtTheirPlace)
     owned.ResetCounts();
 
     TSurface s(130, 100);
-    Print(s.DC, PRF_NONCLIENT | PRF_CLIENT | PRF_OWNED);
+    Print(s.DC(), PRF_NONCLIENT | PRF_CLIENT | PRF_OWNED);
     EXPECT_EQ(owned.PrintCalls, 1);
     EXPECT_EQ(owned.NCCalls, 1);
     EXPECT_EQ(owned.EraseCalls, 0);  // the message's own flags, not the children's
@@ -892,7 +863,7 @@ TEST(PrintClientTest, PaintsTheControlAndItsGraphicChildrenIntoTheGivenDC)
     control->Paints = 0;
 
     TSurface s(60, 40);
-    TMessage m{WM_PRINTCLIENT, reinterpret_cast<WPARAM>(s.DC), 0, 1234};
+    TMessage m{WM_PRINTCLIENT, reinterpret_cast<WPARAM>(s.DC()), 0, 1234};
     HandleWMPrintClient(control, m);
     EXPECT_EQ(m.Result, 1234);  // left as it was
     EXPECT_EQ(control->Paints, 1);
@@ -903,7 +874,7 @@ TEST(PrintClientTest, PaintsTheControlAndItsGraphicChildrenIntoTheGivenDC)
 
     // The same through the window, as another window's WM_PRINT would send it.
     TSurface t(60, 40);
-    SendMessageW(control->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(t.DC), PRF_CLIENT);
+    SendMessageW(control->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(t.DC()), PRF_CLIENT);
     EXPECT_EQ(control->Paints, 2);
     EXPECT_EQ(t.At(0, 0), RGB(220, 10, 10));
     EXPECT_EQ(t.At(22, 12), RGB(10, 220, 10));
