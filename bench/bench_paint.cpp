@@ -9,22 +9,12 @@
 #include <vector>
 
 #include "BenchClock.h"
+#include "BenchSupport.h"
 #include "Forms.h"
 #include "TB97.h"
 #include "TB97Tlwn.h"
 
 namespace {
-
-int Errors = 0;
-
-void Pump()
-{
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
 
 struct TDib {
     TDib(int w, int h)
@@ -85,10 +75,7 @@ int main()
 {
     TApplication app(nullptr);
     Application->Initialize();
-    Application->SetErrorReporter([](HWND, const std::wstring& text, const std::wstring&, UINT) {
-        ++Errors;
-        std::fprintf(stderr, "error: %ls\n", text.c_str());
-    });
+    InstallCountingReporter();
     constexpr int width = 1920, runs = 200;
     auto* form = new TForm(nullptr);
     form->SetBounds(0, 0, width + 40, 300);
@@ -159,7 +146,5 @@ int main()
                 "frame (DrawNCArea) %.4f, WM_ERASEBKGND %.4f, WM_PRINTCLIENT %.4f\n",
                 message, saveDC, frame, erase, client);
     delete form;
-    if (Errors)
-        std::printf("%d error(s) reported\n", Errors);
-    return Errors ? 1 : 0;
+    return ErrorExitCode();
 }
