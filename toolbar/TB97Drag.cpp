@@ -251,7 +251,7 @@ void TCustomToolWindow97::BeginMoving(const int32_t InitX, const int32_t InitY)
         } else {
             size = OrderControls(false, currentType, dock);
         }
-        AddDockedNCAreaToSize(size, GetDockTypeOf(dock) == dtLeftRight);
+        AddDockedNCAreaToSize(size, IsVerticalDockType(GetDockTypeOf(dock)));
         in.DockSizes.push_back(ToSize(size));
     }
     const POINT border = GetFloatingBorderSize();

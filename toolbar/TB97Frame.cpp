@@ -41,7 +41,7 @@ TFrameState TCustomToolWindow97::FrameState() const
     s.IsDocked = FIsDocked;
     if (FIsDocked) {
         s.DockAllowDrag = FDockedTo->AllowDrag();
-        s.LeftRight = GetDockTypeOf(FDockedTo) == dtLeftRight;
+        s.LeftRight = IsVerticalDockType(GetDockTypeOf(FDockedTo));
     }
     s.CloseButtonWhenDocked = FCloseButtonWhenDocked;
     s.DragHandleStyle = FDragHandleStyle;
@@ -347,7 +347,7 @@ void TCustomToolWindow97::DrawDockedNCArea(bool DrawToDC, HDC DC, HRGN Clip)
         return;
     RECT r{}, client{};
     GetFrameAndClientRects(wnd, r, client);
-    const bool vertical = GetDockTypeOf(FDockedTo) == dtLeftRight;
+    const TDockType type = GetDockTypeOf(FDockedTo);
     TSolidBrush brush(ColorToRGB(Color()));
     const bool background = FDockedTo->UsingBackground() && FDockedTo->BackgroundOnToolbars();
 
@@ -373,14 +373,16 @@ void TCustomToolWindow97::DrawDockedNCArea(bool DrawToDC, HDC DC, HRGN Clip)
     if (!FDockedTo->AllowDrag())
         return;
     TSavedDC saved(dc);
-    const int32_t extent = (vertical ? client.right - client.left : client.bottom - client.top) + 2;
+    const int32_t extent = Perp(type, TGeomSize{client.right - client.left, client.bottom - client.top}) + 2;
     int32_t end = extent;
     const int32_t size = ::DockedHandleSize(FCloseButtonWhenDocked, FDragHandleStyle);
     if (FDragHandleStyle != dhNone) {
         int32_t pos = ::HandleBarStart(FCloseButtonWhenDocked, FDragHandleStyle) + 2;
         int32_t start = 2;
         if (FCloseButtonWhenDocked) {
-            if (vertical)
+            // The bars leave room for the close button: at the far end across the row on a
+            // left/right dock, at the near end on a top/bottom one.
+            if (IsVerticalDockType(type))
                 end = extent - (size - 2);
             else
                 start = 2 + (size - 2);
@@ -388,23 +390,21 @@ void TCustomToolWindow97::DrawDockedNCArea(bool DrawToDC, HDC DC, HRGN Clip)
         const COLORREF highlight = GetSysColor(COLOR_BTNHIGHLIGHT);
         const int bars = FDragHandleStyle == dhDouble ? 2 : 1;
         for (int i = 0; i < bars; ++i, pos += 3) {
-            const RECT bar = vertical ? RECT{start, pos, end, pos + 3} : RECT{pos, start, pos + 3, end};
+            const RECT bar = ToRect(RectOfBounds(OrientedBounds(type, pos, start, 3, end - start)));
             DrawRaisedEdge(dc, bar, true);
-            if (vertical)
-                SetPixelV(dc, end - 1, pos, highlight);
-            else
-                SetPixelV(dc, pos, end - 1, highlight);
+            const TGeomPoint corner = OrientedPoint(type, pos, end - 1);
+            SetPixelV(dc, corner.X, corner.Y, highlight);
             ExcludeRect(dc, bar);
         }
     }
     if (FCloseButtonWhenDocked) {
-        RECT button = ToRect(::GetDockedCloseButtonRect(FCloseButtonWhenDocked, FDragHandleStyle, vertical,
-                                                        client.right - client.left));
+        RECT button = ToRect(::GetDockedCloseButtonRect(FCloseButtonWhenDocked, FDragHandleStyle,
+                                                        IsVerticalDockType(type), client.right - client.left));
         DrawFrameControl(dc, &button, DFC_CAPTION, DFCS_CAPTIONCLOSE | (FCloseButtonPressed ? DFCS_PUSHED : 0));
         ExcludeRect(dc, button);
     }
     if (!background) {
-        const RECT strip = vertical ? RECT{2, 2, extent, size + 2} : RECT{2, 2, size + 2, extent};
+        const RECT strip = ToRect(RectOfBounds(OrientedBounds(type, 2, 2, size, extent - 2)));
         FillRect(dc, &strip, brush.Handle());
     }
 }

@@ -86,7 +86,7 @@ void TCustomToolWindow97::WMNCHitTest(TMessage& Message)
         in.CloseButtonWhenDocked = FCloseButtonWhenDocked;
         in.DockAllowDrag = FDockedTo->AllowDrag();
         in.DockedCloseButton = ::GetDockedCloseButtonRect(FCloseButtonWhenDocked, FDragHandleStyle,
-                                                          GetDockTypeOf(FDockedTo) == dtLeftRight, ClientWidth());
+                                                          IsVerticalDockType(GetDockTypeOf(FDockedTo)), ClientWidth());
     } else {
         const TFrameMetrics m = SystemFrameMetrics();
         in.ShowCaption = FShowCaption;
@@ -121,7 +121,7 @@ bool TCustomToolWindow97::CursorOverCloseButton() const
     HWND wnd = FHandle;
     const TGeomRect button =
         FIsDocked ? ::GetDockedCloseButtonRect(FCloseButtonWhenDocked, FDragHandleStyle,
-                                               GetDockTypeOf(FDockedTo) == dtLeftRight, ClientWidth())
+                                               IsVerticalDockType(GetDockTypeOf(FDockedTo)), ClientWidth())
                   : ::GetCloseButtonRect(SystemFrameMetrics(), FResizable, ClientWidth(), true);
     return PointInRect(CursorInWindow(wnd), button);
 }
