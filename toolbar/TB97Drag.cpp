@@ -7,43 +7,9 @@
 #include <algorithm>
 
 #include "GdiCount.h"
+#include "TB97WinSupport.h"
 
 namespace {
-
-TGeomRect ToGeom(const RECT& r)
-{
-    return TGeomRect{r.left, r.top, r.right, r.bottom};
-}
-
-RECT ToRect(const TGeomRect& r)
-{
-    return RECT{r.Left, r.Top, r.Right, r.Bottom};
-}
-
-TGeomSize ToSize(POINT p)
-{
-    return TGeomSize{p.x, p.y};
-}
-
-bool IsKeyMessage(UINT msg)
-{
-    return msg == WM_KEYDOWN || msg == WM_KEYUP || msg == WM_SYSKEYDOWN || msg == WM_SYSKEYUP;
-}
-
-bool IsOtherButtonMessage(UINT msg)
-{
-    switch (msg) {
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONUP:
-    case WM_RBUTTONDBLCLK:
-    case WM_MBUTTONDOWN:
-    case WM_MBUTTONUP:
-    case WM_MBUTTONDBLCLK:
-        return true;
-    default:
-        return false;
-    }
-}
 
 // The one-pixel checkerboard; each row of the monochrome bitmap is padded to 16 bits.
 HBRUSH CreateHalftoneBrush()
@@ -73,8 +39,6 @@ HRGN CreateFrameRegion(const RECT* r, int32_t thickness)
     CountedDeleteObject(outer);
     return frame;
 }
-
-constexpr DWORD ScreenDCFlags = DCX_WINDOW | DCX_CACHE | DCX_LOCKWINDOWUPDATE;
 
 }  // namespace
 
@@ -117,8 +81,7 @@ void TCustomToolWindow97::DrawDraggingOutline(HDC DC, const RECT* NewRect, const
         CombineRgn(paint, paint, old, RGN_XOR);
         CountedDeleteObject(old);
     }
-    const int saved = SaveDC(DC);
-    TScopeExit restore([DC, saved] { RestoreDC(DC, saved); });
+    TDCStateGuard restore(DC);
     SelectClipRgn(DC, paint);
     RECT box{};
     GetClipBox(DC, &box);
@@ -251,7 +214,7 @@ void TCustomToolWindow97::BeginMoving(const int32_t InitX, const int32_t InitY)
         } else {
             size = OrderControls(false, currentType, dock);
         }
-        AddDockedNCAreaToSize(size, GetDockTypeOf(dock) == dtLeftRight);
+        AddDockedNCAreaToSize(size, IsVerticalDockType(GetDockTypeOf(dock)));
         in.DockSizes.push_back(ToSize(size));
     }
     const POINT border = GetFloatingBorderSize();
@@ -308,49 +271,20 @@ void TCustomToolWindow97::BeginMoving(const int32_t InitX, const int32_t InitY)
             DrawDraggingOutline(dc, &now, &previous, target >= 0, previousTarget >= 0);
         };
 
+        // Control held down keeps the window from docking; Escape cancels.
+        const auto key = [&](const MSG& msg) {
+            if (msg.wParam == VK_CONTROL) {
+                const bool down = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
+                if (down != in.DockingSuppressed) {
+                    in.DockingSuppressed = down;
+                    step();
+                }
+                return false;
+            }
+            return msg.wParam == VK_ESCAPE;
+        };
         step();
-        MSG msg{};
-        bool done = false;
-        while (!done && GetCapture() == wnd) {
-            const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-            if (got == -1)
-                break;
-            if (got == 0) {
-                PostQuitMessage(static_cast<int>(msg.wParam));
-                break;
-            }
-            if (IsKeyMessage(msg.message)) {
-                if (msg.wParam == VK_CONTROL) {
-                    const bool down = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
-                    if (down != in.DockingSuppressed) {
-                        in.DockingSuppressed = down;
-                        step();
-                    }
-                } else if (msg.wParam == VK_ESCAPE) {
-                    done = true;
-                }
-                continue;
-            }
-            switch (msg.message) {
-            case WM_MOUSEMOVE:
-                step();
-                break;
-            case WM_LBUTTONDOWN:
-            case WM_LBUTTONDBLCLK:
-                done = true;
-                break;
-            case WM_LBUTTONUP:
-                released = true;
-                done = true;
-                break;
-            default:
-                if (!IsOtherButtonMessage(msg.message)) {
-                    TranslateMessage(&msg);
-                    DispatchMessageW(&msg);
-                }
-                break;
-            }
-        }
+        released = RunCaptureLoop(wnd, key, step);
     }
     if (released && !RectIsEmpty(outline))
         ApplyDrag(target >= 0 ? docks[static_cast<size_t>(target)] : nullptr, ToRect(outline));

@@ -46,16 +46,19 @@ TGeomRect DragOutlineRect(TGeomPoint cursor, TGeomSize size, const TDragGrab& gr
 bool DockAcceptsDrop(const TDragDock& dock, TGeomRect outline, TGeomPoint p, const TDragGrab& grab)
 {
     TGeomRect r = dock.Rect;
-    const bool vertical = IsVerticalDockType(DockTypeOfPosition(dock.Position));
-    // An empty dock still takes a drop: it counts as two pixels thick.
-    if (r.Width() == 0 || r.Height() == 0)
-        r = vertical ? TGeomRect{ClampToInt32(int64_t{r.Left} - 1), r.Top, ClampToInt32(int64_t{r.Right} + 1), r.Bottom}
-                     : TGeomRect{r.Left, ClampToInt32(int64_t{r.Top} - 1), r.Right, ClampToInt32(int64_t{r.Bottom} + 1)};
+    const TDockType type = DockTypeOfPosition(dock.Position);
+    // An empty dock still takes a drop: it counts as two pixels thick across its rows.
+    if (r.Width() == 0 || r.Height() == 0) {
+        TGeomPoint topLeft{r.Left, r.Top}, bottomRight{r.Right, r.Bottom};
+        RPerp(type, topLeft) = ClampToInt32(int64_t{Perp(type, topLeft)} - 1);
+        RPerp(type, bottomRight) = ClampToInt32(int64_t{Perp(type, bottomRight)} + 1);
+        r = {topLeft.X, topLeft.Y, bottomRight.X, bottomRight.Y};
+    }
     // The extra sensitivity is shared between the two sides as the tool window was grabbed.
     const int64_t sx = DragMulDiv(32, grab.Offset.X, grab.Extent.X);
     if (p.X < int64_t{r.Left} - (32 - sx) || p.X > int64_t{r.Right} - 1 + sx)
         return false;
-    if (vertical && (p.Y < r.Top || p.Y >= r.Bottom))
+    if (IsVerticalDockType(type) && (p.Y < r.Top || p.Y >= r.Bottom))
         return false;
     const int64_t sy = DragMulDiv(20, grab.Offset.Y, grab.Extent.Y);
     if (p.Y < int64_t{r.Top} - (20 - sy) || p.Y > int64_t{r.Bottom} - 1 + sy)
@@ -126,10 +129,10 @@ TDragStepResult DragStep(const TDragStepInput& in, const std::function<bool(size
 
 TDropPlace DropPlaceOnDock(TGeomRect r, TDockPosition position)
 {
-    // Halved toward zero, as integer division does.
-    if (IsVerticalDockType(DockTypeOfPosition(position)))
-        return {static_cast<int32_t>((int64_t{r.Left} + r.Right) / 2), r.Top};
-    return {static_cast<int32_t>((int64_t{r.Top} + r.Bottom) / 2), r.Left};
+    // The middle across the rows, halved toward zero as integer division does; the start along.
+    const TDockType type = DockTypeOfPosition(position);
+    const TGeomPoint topLeft{r.Left, r.Top}, bottomRight{r.Right, r.Bottom};
+    return {static_cast<int32_t>((int64_t{Perp(type, topLeft)} + Perp(type, bottomRight)) / 2), Pick(type, topLeft)};
 }
 
 TGeomRect OutlineInnerRect(TGeomRect r, int32_t thickness)

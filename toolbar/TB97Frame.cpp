@@ -4,13 +4,13 @@
 #include "TB97.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "GdiCount.h"
 #include "TB97Caption.h"
+#include "TB97WinSupport.h"
 
-namespace {
-
-TFrameMetrics CurrentFrameMetrics()
+TFrameMetrics SystemFrameMetrics()
 {
     TFrameMetrics m;
     m.CXSizeFrame = GetSystemMetrics(SM_CXSIZEFRAME);
@@ -28,24 +28,17 @@ TFrameMetrics CurrentFrameMetrics()
     return m;
 }
 
-POINT ToPoint(TGeomPoint p)
-{
-    return POINT{p.X, p.Y};
-}
-
-}  // namespace
-
 TFrameState TCustomToolWindow97::FrameState() const
 {
     TFrameState s;
     s.IsDocked = FIsDocked;
     if (FIsDocked) {
         s.DockAllowDrag = FDockedTo->AllowDrag();
-        s.LeftRight = GetDockTypeOf(FDockedTo) == dtLeftRight;
+        s.LeftRight = IsVerticalDockType(GetDockTypeOf(FDockedTo));
     }
     s.CloseButtonWhenDocked = FCloseButtonWhenDocked;
     s.DragHandleStyle = FDragHandleStyle;
-    s.Metrics = CurrentFrameMetrics();
+    s.Metrics = SystemFrameMetrics();
     s.Resizable = FResizable;
     s.ShowCaption = FShowCaption;
     return s;
@@ -88,19 +81,19 @@ void TCustomToolWindow97::AddDockedNCAreaToSize(POINT& Size, bool LeftRight) con
 
 POINT TCustomToolWindow97::GetFloatingBorderSize() const
 {
-    return ToPoint(::GetFloatingBorderSize(CurrentFrameMetrics(), FResizable));
+    return ToPoint(::GetFloatingBorderSize(SystemFrameMetrics(), FResizable));
 }
 
 void TCustomToolWindow97::GetFloatingNCArea(POINT& TopLeft, POINT& BottomRight) const
 {
-    const TNCArea a = ::GetFloatingNCArea(CurrentFrameMetrics(), FResizable, FShowCaption);
+    const TNCArea a = ::GetFloatingNCArea(SystemFrameMetrics(), FResizable, FShowCaption);
     TopLeft = ToPoint(a.TopLeft);
     BottomRight = ToPoint(a.BottomRight);
 }
 
 void TCustomToolWindow97::AddFloatingNCAreaToSize(POINT& Size) const
 {
-    Size = ToPoint(::AddFloatingNCAreaToSize(TGeomPoint{Size.x, Size.y}, CurrentFrameMetrics(), FResizable, FShowCaption));
+    Size = ToPoint(::AddFloatingNCAreaToSize(TGeomPoint{Size.x, Size.y}, SystemFrameMetrics(), FResizable, FShowCaption));
 }
 
 // ---- deferred repaints ------------------------------------------------------------------------
@@ -255,19 +248,6 @@ private:
     HDC FDC;
 };
 
-// SaveDC now, RestoreDC when the scope ends.
-class TSavedDC {
-public:
-    explicit TSavedDC(HDC dc) : FDC(dc), FSaved(SaveDC(dc)) {}
-    ~TSavedDC() { RestoreDC(FDC, FSaved); }
-    TSavedDC(const TSavedDC&) = delete;
-    TSavedDC& operator=(const TSavedDC&) = delete;
-
-private:
-    HDC FDC;
-    int FSaved;
-};
-
 class TSolidBrush {
 public:
     explicit TSolidBrush(COLORREF color) : FBrush(CountedCreateSolidBrush(color)) {}
@@ -279,11 +259,6 @@ public:
 private:
     HBRUSH FBrush;
 };
-
-RECT ToRect(const TGeomRect& r)
-{
-    return RECT{r.Left, r.Top, r.Right, r.Bottom};
-}
 
 void DrawRaisedEdge(HDC dc, RECT r, bool fillMiddle)
 {
@@ -330,7 +305,7 @@ TDrawCaptionLookup SetDrawCaptionLookup(TDrawCaptionLookup lookup)
 bool UsingGradientCaptions()
 {
     BOOL gradient = FALSE;
-    return CurrentFrameMetrics().NewStyleWindows && SystemParametersInfoW(SPI_GETGRADIENTCAPTIONS, 0, &gradient, 0) &&
+    return SystemFrameMetrics().NewStyleWindows && SystemParametersInfoW(SPI_GETGRADIENTCAPTIONS, 0, &gradient, 0) &&
            gradient;
 }
 
@@ -347,7 +322,7 @@ void TCustomToolWindow97::DrawDockedNCArea(bool DrawToDC, HDC DC, HRGN Clip)
         return;
     RECT r{}, client{};
     GetFrameAndClientRects(wnd, r, client);
-    const bool vertical = GetDockTypeOf(FDockedTo) == dtLeftRight;
+    const TDockType type = GetDockTypeOf(FDockedTo);
     TSolidBrush brush(ColorToRGB(Color()));
     const bool background = FDockedTo->UsingBackground() && FDockedTo->BackgroundOnToolbars();
 
@@ -372,15 +347,17 @@ void TCustomToolWindow97::DrawDockedNCArea(bool DrawToDC, HDC DC, HRGN Clip)
 
     if (!FDockedTo->AllowDrag())
         return;
-    TSavedDC saved(dc);
-    const int32_t extent = (vertical ? client.right - client.left : client.bottom - client.top) + 2;
+    TDCStateGuard saved(dc);
+    const int32_t extent = Perp(type, TGeomSize{client.right - client.left, client.bottom - client.top}) + 2;
     int32_t end = extent;
     const int32_t size = ::DockedHandleSize(FCloseButtonWhenDocked, FDragHandleStyle);
     if (FDragHandleStyle != dhNone) {
         int32_t pos = ::HandleBarStart(FCloseButtonWhenDocked, FDragHandleStyle) + 2;
         int32_t start = 2;
         if (FCloseButtonWhenDocked) {
-            if (vertical)
+            // The bars leave room for the close button: at the far end across the row on a
+            // left/right dock, at the near end on a top/bottom one.
+            if (IsVerticalDockType(type))
                 end = extent - (size - 2);
             else
                 start = 2 + (size - 2);
@@ -388,23 +365,21 @@ void TCustomToolWindow97::DrawDockedNCArea(bool DrawToDC, HDC DC, HRGN Clip)
         const COLORREF highlight = GetSysColor(COLOR_BTNHIGHLIGHT);
         const int bars = FDragHandleStyle == dhDouble ? 2 : 1;
         for (int i = 0; i < bars; ++i, pos += 3) {
-            const RECT bar = vertical ? RECT{start, pos, end, pos + 3} : RECT{pos, start, pos + 3, end};
+            const RECT bar = ToRect(RectOfBounds(OrientedBounds(type, pos, start, 3, end - start)));
             DrawRaisedEdge(dc, bar, true);
-            if (vertical)
-                SetPixelV(dc, end - 1, pos, highlight);
-            else
-                SetPixelV(dc, pos, end - 1, highlight);
+            const TGeomPoint corner = OrientedPoint(type, pos, end - 1);
+            SetPixelV(dc, corner.X, corner.Y, highlight);
             ExcludeRect(dc, bar);
         }
     }
     if (FCloseButtonWhenDocked) {
-        RECT button = ToRect(::GetDockedCloseButtonRect(FCloseButtonWhenDocked, FDragHandleStyle, vertical,
-                                                        client.right - client.left));
+        RECT button = ToRect(::GetDockedCloseButtonRect(FCloseButtonWhenDocked, FDragHandleStyle,
+                                                        IsVerticalDockType(type), client.right - client.left));
         DrawFrameControl(dc, &button, DFC_CAPTION, DFCS_CAPTIONCLOSE | (FCloseButtonPressed ? DFCS_PUSHED : 0));
         ExcludeRect(dc, button);
     }
     if (!background) {
-        const RECT strip = vertical ? RECT{2, 2, extent, size + 2} : RECT{2, 2, size + 2, extent};
+        const RECT strip = ToRect(RectOfBounds(OrientedBounds(type, 2, 2, size, extent - 2)));
         FillRect(dc, &strip, brush.Handle());
     }
 }
@@ -421,14 +396,14 @@ void TCustomToolWindow97::DrawFloatingNCArea(bool DrawToDC, HDC DC, HRGN Clip, T
     if (!dc)
         return;
     const bool gradient = UsingGradientCaptions();
-    const TFrameMetrics m = CurrentFrameMetrics();
+    const TFrameMetrics m = SystemFrameMetrics();
     RECT r{}, client{};
     GetFrameAndClientRects(wnd, r, client);
     const int32_t clientWidth = client.right - client.left;
 
     if (RedrawWhat.Contains(twrdBorder)) {
         DrawEdge(dc, &r, EDGE_RAISED, BF_RECT);
-        TSavedDC saved(dc);
+        TDCStateGuard saved(dc);
         POINT tl{}, br{};
         GetFloatingNCArea(tl, br);
         ExcludeClipRect(dc, r.left + tl.x, r.top + tl.y, r.right - br.x, r.bottom - br.y);
@@ -440,9 +415,9 @@ void TCustomToolWindow97::DrawFloatingNCArea(bool DrawToDC, HDC DC, HRGN Clip, T
         return;
     const RECT closeRect = ToRect(::GetCloseButtonRect(m, FResizable, clientWidth, true));
     {
-        std::unique_ptr<TSavedDC> buttonClip;
+        std::optional<TDCStateGuard> buttonClip;
         if (RedrawWhat.Contains(twrdCaption) && RedrawWhat.Contains(twrdCloseButton) && FCloseButton) {
-            buttonClip = std::make_unique<TSavedDC>(dc);
+            buttonClip.emplace(dc);
             ExcludeRect(dc, closeRect);
         }
         if (RedrawWhat.Contains(twrdCaption)) {

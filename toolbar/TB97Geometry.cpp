@@ -67,6 +67,7 @@ namespace {
 // Indexed [closeButtonWhenDocked][style]; styles in declaration order dhDouble, dhNone, dhSingle.
 constexpr int32_t kDockedHandleSize[2][3] = {{9, 0, 6}, {14, 14, 14}};
 constexpr int32_t kHandleBarStart[2][3] = {{2, 0, 1}, {3, 0, 5}};
+constexpr TNCArea kDockedBorder{{2, 2}, {2, 2}};
 
 int StyleIndex(TDragHandleStyle style)
 {
@@ -97,12 +98,9 @@ int32_t GetSmallCaptionHeight(const TFrameMetrics& m)
 
 TNCArea GetDockedNCArea(bool closeButtonWhenDocked, TDragHandleStyle style, bool leftRight)
 {
-    TNCArea a{{2, 2}, {2, 2}};
-    const int32_t h = DockedHandleSize(closeButtonWhenDocked, style);
-    if (leftRight)
-        a.TopLeft.Y += h;
-    else
-        a.TopLeft.X += h;
+    // The handle sits at the start of the row.
+    TNCArea a = kDockedBorder;
+    RPick(DockTypeOfLeftRight(leftRight), a.TopLeft) += DockedHandleSize(closeButtonWhenDocked, style);
     return a;
 }
 
@@ -137,11 +135,9 @@ TNonClientSizes CalculateNonClientSizes(const TFrameState& s, TGeomRect r)
 {
     TNCArea a;
     if (s.IsDocked) {
-        a = {{2, 2}, {2, 2}};
-        if (s.DockAllowDrag) {
-            const int32_t h = DockedHandleSize(s.CloseButtonWhenDocked, s.DragHandleStyle);
-            (s.LeftRight ? a.TopLeft.Y : a.TopLeft.X) += h;
-        }
+        // A dock that does not allow dragging shows no handle.
+        a = s.DockAllowDrag ? GetDockedNCArea(s.CloseButtonWhenDocked, s.DragHandleStyle, s.LeftRight)
+                            : kDockedBorder;
     } else {
         a = GetFloatingNCArea(s.Metrics, s.Resizable, s.ShowCaption);
     }
@@ -177,12 +173,13 @@ TGeomRect GetCloseButtonRect(const TFrameMetrics& m, bool resizable, int32_t cli
 TGeomRect GetDockedCloseButtonRect(bool closeButtonWhenDocked, TDragHandleStyle style, bool leftRight,
                                    int32_t clientWidth)
 {
+    const TDockType type = DockTypeOfLeftRight(leftRight);
     const int32_t s = DockedHandleSize(closeButtonWhenDocked, style) - 3;
-    if (leftRight) {
-        const int32_t left = ClampToInt32(int64_t{clientWidth} + 2 - s);
-        return {left, 3, ClampToInt32(int64_t{left} + s), 3 + s};
-    }
-    return {3, 2, 3 + s, 2 + s};
+    // Three pixels into the handle strip; across the row at the far end of the strip on a
+    // left/right dock, at its start on a top/bottom one.
+    const int32_t across = IsVerticalDockType(type) ? ClampToInt32(int64_t{clientWidth} + 2 - s) : 2;
+    const TGeomPoint p = OrientedPoint(type, 3, across);
+    return {p.X, p.Y, ClampToInt32(int64_t{p.X} + s), ClampToInt32(int64_t{p.Y} + s)};
 }
 
 // ---- Tool window size ------------------------------------------------------------------
@@ -197,9 +194,9 @@ TGeomSize ToolWindowOuterSize(TGeomPoint size, const std::optional<TDockedSizing
         if (docked->RowSize > across)
             across = docked->RowSize;
         if (docked->FullSize) {
-            const int64_t dockLen = IsVerticalDockType(type)
-                                        ? int64_t{docked->DockHeight} - docked->BoundLinesHeight - ncAreaHeight
-                                        : int64_t{docked->DockWidth} - docked->BoundLinesWidth - ncAreaWidth;
+            const int64_t dockLen = int64_t{Pick(type, TGeomSize{docked->DockWidth, docked->DockHeight})} -
+                                    Pick(type, TGeomSize{docked->BoundLinesWidth, docked->BoundLinesHeight}) -
+                                    Pick(type, TGeomSize{ncAreaWidth, ncAreaHeight});
             RPick(type, size) = ClampToInt32(dockLen);
         }
     }
@@ -209,10 +206,12 @@ TGeomSize ToolWindowOuterSize(TGeomPoint size, const std::optional<TDockedSizing
 TDesignMoveTarget DesignModeMoveTarget(TDockPosition position, int32_t newLeft, int32_t newTop,
                                        int32_t currentWidth, int32_t currentHeight)
 {
-    // C++ division truncates toward zero, as the rule asks.
-    if (DockTypeOfPosition(position) == dtLeftRight)
-        return {ClampToInt32(int64_t{newLeft} + currentWidth / 2), newTop};
-    return {ClampToInt32(int64_t{newTop} + currentHeight / 2), newLeft};
+    // The row under the window's middle across the rows; C++ division truncates toward
+    // zero, as the rule asks.
+    const TDockType type = DockTypeOfPosition(position);
+    const TGeomPoint origin{newLeft, newTop};
+    return {ClampToInt32(int64_t{Perp(type, origin)} + Perp(type, TGeomSize{currentWidth, currentHeight}) / 2),
+            Pick(type, origin)};
 }
 
 // ---- Floating window on screen -----------------------------------------------------------

@@ -75,7 +75,18 @@ constexpr int32_t Perp(TDockType type, TGeomPoint p) { return IsVerticalDockType
 constexpr int32_t& RPick(TDockType type, TGeomPoint& p) { return IsVerticalDockType(type) ? p.Y : p.X; }
 constexpr int32_t& RPerp(TDockType type, TGeomPoint& p) { return IsVerticalDockType(type) ? p.X : p.Y; }
 
-// Bounds from extents along and across the row.
+// The frame's operations that take a Boolean "on a left/right dock" read it through this.
+constexpr TDockType DockTypeOfLeftRight(bool leftRight) { return leftRight ? dtLeftRight : dtTopBottom; }
+
+// Points, sizes and bounds from extents along and across the row.
+constexpr TGeomPoint OrientedPoint(TDockType type, int32_t along, int32_t across)
+{
+    return IsVerticalDockType(type) ? TGeomPoint{across, along} : TGeomPoint{along, across};
+}
+constexpr TGeomSize OrientedSize(TDockType type, int32_t along, int32_t across)
+{
+    return IsVerticalDockType(type) ? TGeomSize{across, along} : TGeomSize{along, across};
+}
 TGeomBounds OrientedBounds(TDockType type, int32_t alongPos, int32_t acrossPos, int32_t alongLen, int32_t acrossLen);
 
 // ---- Dock frame --------------------------------------------------------------------

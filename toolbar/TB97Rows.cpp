@@ -220,7 +220,7 @@ TDockArrangement ArrangeDock(const TDockArrangeInput& in)
 {
     TDockArrangement out;
     const TDockType type = DockTypeOfPosition(in.Position);
-    const bool vertical = IsVerticalDockType(type);
+    const int32_t dockLength = Pick(type, TGeomSize{in.Width, in.Height});
     const size_t n = in.Members.size();
     const auto& members = in.Members;
 
@@ -229,7 +229,7 @@ TDockArrangement ArrangeDock(const TDockArrangeInput& in)
         // Bound lines are not added to an empty dock.
         const int32_t t = in.Designing ? 9 : in.FixAlign ? 1 : 0;
         out.Empty = true;
-        out.DockSize = vertical ? TGeomSize{t, in.Height} : TGeomSize{in.Width, t};
+        out.DockSize = OrientedSize(type, dockLength, t);
         for (size_t i = 0; i < n; ++i)
             out.Members.push_back({i, members[i].DockRow, members[i].DockPos});
         return out;
@@ -238,7 +238,7 @@ TDockArrangement ArrangeDock(const TDockArrangeInput& in)
     // Client extent, taken before anything moves.
     const int32_t clientWidth = ClampToInt32(std::max<int64_t>(int64_t{in.Width} - in.BoundLinesWidth, 0));
     const int32_t clientHeight = ClampToInt32(std::max<int64_t>(int64_t{in.Height} - in.BoundLinesHeight, 0));
-    const int32_t available = vertical ? clientHeight : clientWidth;
+    const int32_t available = Pick(type, TGeomSize{clientWidth, clientHeight});
 
     // Rows: one row if asked, negative rows read as row 0, then the gaps closed.
     std::vector<int32_t> inputRow(n);
@@ -334,7 +334,7 @@ TDockArrangement ArrangeDock(const TDockArrangeInput& in)
         offset += t;
     }
 
-    out.DockSize = vertical ? TGeomSize{ClampToInt32(offset + in.BoundLinesWidth), in.Height}
-                            : TGeomSize{in.Width, ClampToInt32(offset + in.BoundLinesHeight)};
+    const int32_t boundLinesAcross = Perp(type, TGeomSize{in.BoundLinesWidth, in.BoundLinesHeight});
+    out.DockSize = OrientedSize(type, dockLength, ClampToInt32(offset + boundLinesAcross));
     return out;
 }

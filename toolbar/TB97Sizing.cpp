@@ -6,69 +6,7 @@
 #include <windowsx.h>
 
 #include "GdiCount.h"
-
-namespace {
-
-TGeomRect ToGeom(const RECT& r)
-{
-    return TGeomRect{r.left, r.top, r.right, r.bottom};
-}
-
-RECT ToRect(const TGeomRect& r)
-{
-    return RECT{r.Left, r.Top, r.Right, r.Bottom};
-}
-
-TGeomPoint CursorInWindow(HWND wnd)
-{
-    RECT w{};
-    GetWindowRect(wnd, &w);
-    POINT p{};
-    GetCursorPos(&p);
-    return TGeomPoint{p.x - w.left, p.y - w.top};
-}
-
-bool IsKeyMessage(UINT msg)
-{
-    return msg == WM_KEYDOWN || msg == WM_KEYUP || msg == WM_SYSKEYDOWN || msg == WM_SYSKEYUP;
-}
-
-bool IsOtherButtonMessage(UINT msg)
-{
-    switch (msg) {
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONUP:
-    case WM_RBUTTONDBLCLK:
-    case WM_MBUTTONDOWN:
-    case WM_MBUTTONUP:
-    case WM_MBUTTONDBLCLK:
-        return true;
-    default:
-        return false;
-    }
-}
-
-constexpr DWORD ScreenDCFlags = DCX_WINDOW | DCX_CACHE | DCX_LOCKWINDOWUPDATE;
-
-}  // namespace
-
-TFrameMetrics SystemFrameMetrics()
-{
-    TFrameMetrics m;
-    m.CXSizeFrame = GetSystemMetrics(SM_CXSIZEFRAME);
-    m.CYSizeFrame = GetSystemMetrics(SM_CYSIZEFRAME);
-    m.CXFixedFrame = GetSystemMetrics(SM_CXFIXEDFRAME);
-    m.CYFixedFrame = GetSystemMetrics(SM_CYFIXEDFRAME);
-    m.CYSmCaption = GetSystemMetrics(SM_CYSMCAPTION);
-    m.CYCaption = GetSystemMetrics(SM_CYCAPTION);
-    OSVERSIONINFOW version{};
-    version.dwOSVersionInfoSize = sizeof(version);
-#if defined(_MSC_VER)
-#pragma warning(suppress : 4996)
-#endif
-    m.NewStyleWindows = !GetVersionExW(&version) || version.dwMajorVersion >= 4;
-    return m;
-}
+#include "TB97WinSupport.h"
 
 // ---- hit test ---------------------------------------------------------------------------------
 
@@ -86,7 +24,7 @@ void TCustomToolWindow97::WMNCHitTest(TMessage& Message)
         in.CloseButtonWhenDocked = FCloseButtonWhenDocked;
         in.DockAllowDrag = FDockedTo->AllowDrag();
         in.DockedCloseButton = ::GetDockedCloseButtonRect(FCloseButtonWhenDocked, FDragHandleStyle,
-                                                          GetDockTypeOf(FDockedTo) == dtLeftRight, ClientWidth());
+                                                          IsVerticalDockType(GetDockTypeOf(FDockedTo)), ClientWidth());
     } else {
         const TFrameMetrics m = SystemFrameMetrics();
         in.ShowCaption = FShowCaption;
@@ -121,7 +59,7 @@ bool TCustomToolWindow97::CursorOverCloseButton() const
     HWND wnd = FHandle;
     const TGeomRect button =
         FIsDocked ? ::GetDockedCloseButtonRect(FCloseButtonWhenDocked, FDragHandleStyle,
-                                               GetDockTypeOf(FDockedTo) == dtLeftRight, ClientWidth())
+                                               IsVerticalDockType(GetDockTypeOf(FDockedTo)), ClientWidth())
                   : ::GetCloseButtonRect(SystemFrameMetrics(), FResizable, ClientWidth(), true);
     return PointInRect(CursorInWindow(wnd), button);
 }
@@ -150,40 +88,16 @@ void TCustomToolWindow97::TrackCloseButton()
             }
         });
         SetCapture(wnd);
-        MSG msg{};
-        bool done = false;
-        while (!done && GetCapture() == wnd) {
-            const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-            if (got == -1)
-                break;
-            if (got == 0) {
-                PostQuitMessage(static_cast<int>(msg.wParam));
-                break;
-            }
-            // Every key is swallowed: Escape does not cancel a press on the close button.
-            if (IsKeyMessage(msg.message) || IsOtherButtonMessage(msg.message))
-                continue;
-            switch (msg.message) {
-            case WM_MOUSEMOVE:
+        // Every key is swallowed: Escape does not cancel a press on the close button.
+        const bool released = RunCaptureLoop(
+            wnd, [](const MSG&) { return false; },
+            [this] {
                 if (const bool inside = CursorOverCloseButton(); inside != FCloseButtonPressed) {
                     FCloseButtonPressed = inside;
                     InvalidateCloseButton();
                 }
-                break;
-            case WM_LBUTTONDOWN:
-            case WM_LBUTTONDBLCLK:
-                done = true;
-                break;
-            case WM_LBUTTONUP:
-                accepted = FCloseButtonPressed;
-                done = true;
-                break;
-            default:
-                TranslateMessage(&msg);
-                DispatchMessageW(&msg);
-                break;
-            }
-        }
+            });
+        accepted = released && FCloseButtonPressed;
     }
     if (!accepted)
         return;
@@ -253,40 +167,8 @@ void TCustomToolWindow97::BeginSizing(const TToolWindowSizeHandle HitTestValue)
             DrawDraggingOutline(dc, &outline, &previous, false, false);
         };
 
-        MSG msg{};
-        bool done = false;
-        while (!done && GetCapture() == wnd) {
-            const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-            if (got == -1)
-                break;
-            if (got == 0) {
-                PostQuitMessage(static_cast<int>(msg.wParam));
-                break;
-            }
-            if (IsKeyMessage(msg.message)) {
-                done = msg.wParam == VK_ESCAPE;
-                continue;
-            }
-            if (IsOtherButtonMessage(msg.message))
-                continue;
-            switch (msg.message) {
-            case WM_MOUSEMOVE:
-                step();
-                break;
-            case WM_LBUTTONDOWN:
-            case WM_LBUTTONDBLCLK:
-                done = true;
-                break;
-            case WM_LBUTTONUP:
-                accepted = true;
-                done = true;
-                break;
-            default:
-                TranslateMessage(&msg);
-                DispatchMessageW(&msg);
-                break;
-            }
-        }
+        accepted = RunCaptureLoop(
+            wnd, [](const MSG& msg) { return msg.wParam == VK_ESCAPE; }, step);
     }
     if (!accepted)
         return;

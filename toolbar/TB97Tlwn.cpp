@@ -108,7 +108,8 @@ void TToolWindow97::SetClientAreaSize(int32_t AWidth, int32_t AHeight)
 
 void TToolWindow97::GetBarSize(int32_t& Size, TDockType DockType)
 {
-    Size = DockType == dtLeftRight ? FBarWidth : FBarHeight;
+    // The bar's thickness across the row; floating counts as horizontal.
+    Size = Perp(DockType, TGeomSize{FBarWidth, FBarHeight});
 }
 
 void TToolWindow97::GetMinimumSize(int32_t& AWidth, int32_t& AHeight)

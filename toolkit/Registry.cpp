@@ -1,5 +1,6 @@
 #include "Registry.h"
 
+#include "ScopeExit.h"
 #include "StrConv.h"
 
 namespace {
@@ -277,15 +278,10 @@ auto TRegIniFile::InSection(const std::wstring& section, bool canCreate, F&& f) 
 {
     if (section.empty())
         return f(true);
-    struct TRestore {
-        TRegIniFile& Self;
-        std::wstring Path;
-        ~TRestore()
-        {
-            if (Self.CurrentPath() != Path)
-                Self.OpenKey(L"\\" + Path, false);
-        }
-    } restore{*this, CurrentPath()};
+    TScopeExit restore([this, path = CurrentPath()] {
+        if (CurrentPath() != path)
+            OpenKey(L"\\" + path, false);
+    });
     return f(OpenKey(section, canCreate));
 }
 

@@ -1,0 +1,102 @@
+// What the tool window's frame, hit-test, sizing and dragging files share on the window
+// system's side: conversions to and from the platform-free geometry, and the modal loop the
+// mouse operations run while they hold the capture. Not part of the framework's interface.
+#pragma once
+
+#include <windows.h>
+
+#include "TB97Geometry.h"
+
+inline TGeomRect ToGeom(const RECT& r)
+{
+    return TGeomRect{r.left, r.top, r.right, r.bottom};
+}
+
+inline RECT ToRect(const TGeomRect& r)
+{
+    return RECT{r.Left, r.Top, r.Right, r.Bottom};
+}
+
+inline POINT ToPoint(TGeomPoint p)
+{
+    return POINT{p.X, p.Y};
+}
+
+inline TGeomSize ToSize(POINT p)
+{
+    return TGeomSize{p.x, p.y};
+}
+
+// The cursor relative to the window's top-left corner.
+inline TGeomPoint CursorInWindow(HWND wnd)
+{
+    RECT w{};
+    GetWindowRect(wnd, &w);
+    POINT p{};
+    GetCursorPos(&p);
+    return TGeomPoint{p.x - w.left, p.y - w.top};
+}
+
+inline bool IsKeyMessage(UINT msg)
+{
+    return msg == WM_KEYDOWN || msg == WM_KEYUP || msg == WM_SYSKEYDOWN || msg == WM_SYSKEYUP;
+}
+
+inline bool IsOtherButtonMessage(UINT msg)
+{
+    switch (msg) {
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+    case WM_MBUTTONDBLCLK:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Runs while wnd holds the capture. True when the left button comes up; false when it goes
+// down again, onKey(msg) asks to cancel, the capture is lost or the queue ends (a quit
+// message is posted again for the outer loop). Other buttons are swallowed; the rest is
+// dispatched as usual.
+template <class OnKey, class OnMouseMove>
+bool RunCaptureLoop(HWND wnd, OnKey&& onKey, OnMouseMove&& onMouseMove)
+{
+    MSG msg{};
+    while (GetCapture() == wnd) {
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got == -1)
+            return false;
+        if (got == 0) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return false;
+        }
+        if (IsKeyMessage(msg.message)) {
+            if (onKey(msg))
+                return false;
+            continue;
+        }
+        if (IsOtherButtonMessage(msg.message))
+            continue;
+        switch (msg.message) {
+        case WM_MOUSEMOVE:
+            onMouseMove();
+            break;
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+            return false;
+        case WM_LBUTTONUP:
+            return true;
+        default:
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+            break;
+        }
+    }
+    return false;
+}
+
+// The desktop's DC for the dragging outline: drawn through the lock LockWindowUpdate holds.
+inline constexpr DWORD ScreenDCFlags = DCX_WINDOW | DCX_CACHE | DCX_LOCKWINDOWUPDATE;
