@@ -423,11 +423,7 @@ void TDock97::Loaded()
 
 void TDock97::SetPopupMenu(TComponent* value)
 {
-    if (value == FPopupMenu)
-        return;
-    FPopupMenu = value;
-    if (value)
-        value->FreeNotification(this);
+    SetReference(FPopupMenu, value);
 }
 
 void TDock97::Notification(TComponent* component, TOperation operation)

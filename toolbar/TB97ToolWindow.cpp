@@ -427,11 +427,7 @@ void TCustomToolWindow97::SetUseLastDock(bool value)
 
 void TCustomToolWindow97::SetPopupMenu(TComponent* value)
 {
-    if (value == FPopupMenu)
-        return;
-    FPopupMenu = value;
-    if (value)
-        value->FreeNotification(this);
+    SetReference(FPopupMenu, value);
 }
 
 void TCustomToolWindow97::Notification(TComponent* component, TOperation operation)
@@ -585,11 +581,7 @@ void TCustomToolWindow97::SetCloseButtonWhenDocked(bool value)
 
 void TCustomToolWindow97::SetDefaultDock(TDock97* value)
 {
-    if (FDefaultDock == value)
-        return;
-    FDefaultDock = value;
-    if (value)
-        value->FreeNotification(this);
+    SetReference(FDefaultDock, value);
 }
 
 void TCustomToolWindow97::SetDockedTo(TDock97* value)

@@ -172,6 +172,16 @@ public:
     // Asks for a Notification(this-component, opRemove) when component is destroyed.
     void FreeNotification(TComponent* component);
     void RemoveFreeNotification(TComponent* component);
+    // A reference property's setter: stores value and asks to hear when it goes, so that
+    // Notification can clear the field.
+    template <class T>
+    void SetReference(T*& field, T* value)
+    {
+        if (field == value)
+            return;
+        field = value;
+        FreeNotification(value);
+    }
 
     // Streaming: the writer asks these which components belong under which in the tree.
     virtual bool HasParent() const { return false; }
