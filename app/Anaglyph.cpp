@@ -3,6 +3,7 @@
 #include "AnaglyphKernels.h"
 
 #include <algorithm>
+#include <cstring>
 
 #if defined(_MSC_VER) && (defined(_M_X64) || defined(_M_IX86))
 #include <intrin.h>
@@ -24,6 +25,16 @@ TAnaglyphGeometry ComputeGeometry(int32_t FrameWidth, int32_t Offset)
 
 namespace {
 
+// The pairing of one call; LeftShift, RightShift and the frame width in pixels.
+TComposeRowPlan PlanRows(int64_t H, int64_t LeftShift, int64_t RightShift, int64_t W)
+{
+    const int64_t LeftFirst = std::clamp<int64_t>(-LeftShift, 0, H);
+    const int64_t LeftEnd = std::clamp<int64_t>(W - LeftShift, LeftFirst, H);
+    return {static_cast<std::ptrdiff_t>(H), static_cast<std::ptrdiff_t>(LeftShift),
+            static_cast<std::ptrdiff_t>(RightShift), static_cast<std::ptrdiff_t>(LeftFirst),
+            static_cast<std::ptrdiff_t>(LeftEnd)};
+}
+
 // False when there is nothing to do or the geometry does not belong to FrameWidth and Offset.
 bool MakePlan(uint8_t* const* Rows, int32_t FrameHeight, int32_t HalfWidth, int32_t RightStart,
               int32_t RedShift, int32_t FrameWidth, int32_t Offset, TComposeRowPlan& Plan)
@@ -33,11 +44,19 @@ bool MakePlan(uint8_t* const* Rows, int32_t FrameHeight, int32_t HalfWidth, int3
     const TAnaglyphGeometry G = ComputeGeometry(FrameWidth, Offset);
     if (G.HalfWidth != HalfWidth || G.RightStart != RightStart || G.RedShift != RedShift)
         return false;
-    const int64_t H = HalfWidth, W = FrameWidth, N = Offset;
-    const int64_t RedFirst = std::clamp<int64_t>(-N, 0, H);
-    const int64_t RedEnd = std::clamp<int64_t>(W - N, RedFirst, H);
-    Plan = {static_cast<std::ptrdiff_t>(H), static_cast<std::ptrdiff_t>(N),
-            static_cast<std::ptrdiff_t>(RedFirst), static_cast<std::ptrdiff_t>(RedEnd)};
+    Plan = PlanRows(HalfWidth, Offset, int64_t(HalfWidth) - 1, FrameWidth);
+    return true;
+}
+
+// With the eyes swapped the halves exchange roles: L = HalfWidth - 1 + j + N, R = j.
+bool MakeMethodPlan(uint8_t* const* Rows, int32_t FrameHeight, int32_t FrameWidth,
+                    int32_t Offset, TAnaglyphMethod Method, bool Swap, TComposeRowPlan& Plan)
+{
+    const int64_t H = FrameWidth / 2;
+    if (Rows == nullptr || FrameHeight <= 0 || H <= 0 || Method < amColour || Method > amDubois)
+        return false;
+    Plan = Swap ? PlanRows(H, H - 1 + Offset, 0, FrameWidth)
+                : PlanRows(H, Offset, H - 1, FrameWidth);
     return true;
 }
 
@@ -86,30 +105,48 @@ TComposeImpl BestImpl()
 }
 
 void RunImpl(TComposeImpl Impl, uint8_t* const* Rows, int32_t FrameHeight,
-             const TComposeRowPlan& Plan)
+             const TComposeRowPlan& Plan, TAnaglyphMethod Method)
 {
     switch (Impl) {
-    case ciAvx2: ComposeRowsAvx2(Rows, FrameHeight, Plan); break;
-    case ciSse2: ComposeRowsSse2(Rows, FrameHeight, Plan); break;
-    case ciScalar: ComposeRowsScalar(Rows, FrameHeight, Plan); break;
+    case ciAvx2: ComposeRowsAvx2(Rows, FrameHeight, Plan, Method); break;
+    case ciSse2: ComposeRowsSse2(Rows, FrameHeight, Plan, Method); break;
+    case ciScalar: ComposeRowsScalar(Rows, FrameHeight, Plan, Method); break;
     }
 }
 
-struct TScalarOps {
-    static constexpr std::ptrdiff_t Pixels = 1;
-    static void Blend(uint8_t* Dst, const uint8_t* Bg, const uint8_t* Red)
-    {
-        PixelBlend(Dst, Bg, Red);
+void RunStretch(TComposeImpl Impl, const uint8_t* const* Src, uint8_t* const* Dst,
+                int32_t Height, int32_t Width)
+{
+    if (Src == nullptr || Dst == nullptr || Height <= 0 || Width <= 0)
+        return;
+    switch (Impl) {
+    case ciAvx2: StretchRowsAvx2(Src, Dst, Height, Width); break;
+    case ciSse2: StretchRowsSse2(Src, Dst, Height, Width); break;
+    case ciScalar: StretchRowsScalar(Src, Dst, Height, Width); break;
     }
-    static void NoRed(uint8_t* Dst, const uint8_t* Bg) { PixelNoRed(Dst, Bg); }
-    static void Prefetch(const uint8_t*) {}
+}
+
+struct TScalarStretch {
+    static constexpr std::ptrdiff_t Pixels = 1;
+    static void Stretch(uint8_t* Dst, const uint8_t* Src)
+    {
+        std::memcpy(Dst, Src, 4);
+        std::memcpy(Dst + 4, Src, 4);
+    }
 };
 
 }  // namespace
 
-void ComposeRowsScalar(uint8_t* const* Rows, int32_t FrameHeight, const TComposeRowPlan& Plan)
+void ComposeRowsScalar(uint8_t* const* Rows, int32_t FrameHeight, const TComposeRowPlan& Plan,
+                       TAnaglyphMethod Method)
 {
-    ComposeRows<TScalarOps>(Rows, FrameHeight, Plan);
+    ComposeRowsFor<TWeightedPixel, TColourPixel>(Rows, FrameHeight, Plan, Method);
+}
+
+void StretchRowsScalar(const uint8_t* const* Src, uint8_t* const* Dst, int32_t Height,
+                       std::ptrdiff_t Width)
+{
+    StretchRows<TScalarStretch>(Src, Dst, Height, Width);
 }
 
 const char* ComposeImplName(TComposeImpl Impl)
@@ -149,7 +186,7 @@ bool ComposeAnaglyphWith(TComposeImpl Impl, uint8_t* const* Rows, int32_t FrameH
         return false;
     TComposeRowPlan Plan;
     if (MakePlan(Rows, FrameHeight, HalfWidth, RightStart, RedShift, FrameWidth, Offset, Plan))
-        RunImpl(Impl, Rows, FrameHeight, Plan);
+        RunImpl(Impl, Rows, FrameHeight, Plan, amColour);
     return true;
 }
 
@@ -158,7 +195,48 @@ void ComposeAnaglyph(uint8_t* const* Rows, int32_t FrameHeight, int32_t HalfWidt
 {
     TComposeRowPlan Plan;
     if (MakePlan(Rows, FrameHeight, HalfWidth, RightStart, RedShift, FrameWidth, Offset, Plan))
-        RunImpl(ComposeImplInUse(), Rows, FrameHeight, Plan);
+        RunImpl(ComposeImplInUse(), Rows, FrameHeight, Plan, amColour);
+}
+
+bool ComposeAnaglyphMethodWith(TComposeImpl Impl, uint8_t* const* Rows, int32_t FrameHeight,
+                               int32_t FrameWidth, int32_t Offset, TAnaglyphMethod Method,
+                               bool Swap)
+{
+    if (!ComposeImplAvailable(Impl))
+        return false;
+    TComposeRowPlan Plan;
+    if (MakeMethodPlan(Rows, FrameHeight, FrameWidth, Offset, Method, Swap, Plan))
+        RunImpl(Impl, Rows, FrameHeight, Plan, Method);
+    return true;
+}
+
+void ComposeAnaglyphMethod(uint8_t* const* Rows, int32_t FrameHeight, int32_t FrameWidth,
+                           int32_t Offset, TAnaglyphMethod Method, bool Swap)
+{
+    if (Method == amColour && !Swap) {
+        const TAnaglyphGeometry G = ComputeGeometry(FrameWidth, Offset);
+        ComposeAnaglyph(Rows, FrameHeight, G.HalfWidth, G.RightStart, G.RedShift, FrameWidth,
+                        Offset);
+        return;
+    }
+    TComposeRowPlan Plan;
+    if (MakeMethodPlan(Rows, FrameHeight, FrameWidth, Offset, Method, Swap, Plan))
+        RunImpl(ComposeImplInUse(), Rows, FrameHeight, Plan, Method);
+}
+
+bool StretchRowsDoubleWith(TComposeImpl Impl, const uint8_t* const* Src, uint8_t* const* Dst,
+                           int32_t Height, int32_t Width)
+{
+    if (!ComposeImplAvailable(Impl))
+        return false;
+    RunStretch(Impl, Src, Dst, Height, Width);
+    return true;
+}
+
+void StretchRowsDouble(const uint8_t* const* Src, uint8_t* const* Dst, int32_t Height,
+                       int32_t Width)
+{
+    RunStretch(ComposeImplInUse(), Src, Dst, Height, Width);
 }
 
 // Three destination and three source cursors, blue, green, red, advancing by one pixel. The red
@@ -174,7 +252,7 @@ void ComposeAnaglyphReference(uint8_t* const* Rows, int32_t FrameHeight, int32_t
         return;
     const std::ptrdiff_t RowBytes = 4 * static_cast<std::ptrdiff_t>(FrameWidth);
     const std::ptrdiff_t RightStartBytes = 4 * (Plan.HalfWidth - 1);
-    const std::ptrdiff_t RedShiftBytes = 4 * Plan.Offset;
+    const std::ptrdiff_t RedShiftBytes = 4 * Plan.LeftShift;
     for (int32_t I = 0; I < FrameHeight; ++I) {
         uint8_t* const R = Rows[I];
         uint8_t* DstBlue = R + 0;
@@ -183,7 +261,7 @@ void ComposeAnaglyphReference(uint8_t* const* Rows, int32_t FrameHeight, int32_t
         const uint8_t* SrcBlue = R + RightStartBytes;
         const uint8_t* SrcGreen = R + RightStartBytes + 1;
         std::ptrdiff_t SrcRed = 2 + RedShiftBytes;
-        if (Plan.Offset >= 0) {
+        if (Plan.LeftShift >= 0) {
             for (std::ptrdiff_t K = Plan.HalfWidth; K > 0; --K) {
                 *DstBlue = *SrcBlue;
                 *DstGreen = *SrcGreen;

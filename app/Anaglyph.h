@@ -38,6 +38,30 @@ void ComposeAnaglyphReference(uint8_t* const* Rows, int32_t FrameHeight, int32_t
                               int32_t RightStart, int32_t RedShift, int32_t FrameWidth,
                               int32_t Offset);
 
+// Colour methods. Destination pixel j of a row (0 <= j < HalfWidth) is composed from a left-eye
+// pixel L = j + N and a right-eye pixel R = HalfWidth - 1 + j of the captured row; with the eyes
+// swapped, L = HalfWidth - 1 + j + N and R = j. A source outside the row counts as black. Each
+// output channel is clamp((c1 Lr + c2 Lg + c3 Lb + c4 Rr + c5 Rg + c6 Rb) >> 16, 0, 255), with
+// 16.16 weights per method and an arithmetic shift:
+//   amColour      red Lr; green Rg; blue Rb (the byte copy of ComposeAnaglyph)
+//   amHalfColour  red the luma of L; green Rg; blue Rb
+//   amGrey        red the luma of L; green and blue the luma of R
+//   amDubois      Dubois' least-squares red/cyan projection
+// The fourth byte keeps its value; every pixel is computed from the frame as captured.
+enum TAnaglyphMethod { amColour, amHalfColour, amGrey, amDubois };
+
+// In place over the rows, like ComposeAnaglyph; (amColour, false) is ComposeAnaglyph itself.
+// Nothing is read or written for FrameHeight <= 0, a frame narrower than 2 pixels or a method
+// outside the enumeration.
+void ComposeAnaglyphMethod(uint8_t* const* Rows, int32_t FrameHeight, int32_t FrameWidth,
+                           int32_t Offset, TAnaglyphMethod Method, bool Swap);
+
+// Each of the first Width pixels of every source row written twice, side by side, into the
+// destination row (2 * Width pixels), fourth byte included: a half-width picture shown at full
+// width, pixel-exact. Source and destination rows must not overlap.
+void StretchRowsDouble(const uint8_t* const* Src, uint8_t* const* Dst, int32_t Height,
+                       int32_t Width);
+
 // Implementations of ComposeAnaglyph, exposed so that tests and the benchmark can run each one.
 enum TComposeImpl { ciScalar, ciSse2, ciAvx2 };
 
@@ -50,3 +74,9 @@ TComposeImpl ComposeImplInUse();
 bool ComposeAnaglyphWith(TComposeImpl Impl, uint8_t* const* Rows, int32_t FrameHeight,
                          int32_t HalfWidth, int32_t RightStart, int32_t RedShift,
                          int32_t FrameWidth, int32_t Offset);
+// The same for ComposeAnaglyphMethod and StretchRowsDouble.
+bool ComposeAnaglyphMethodWith(TComposeImpl Impl, uint8_t* const* Rows, int32_t FrameHeight,
+                               int32_t FrameWidth, int32_t Offset, TAnaglyphMethod Method,
+                               bool Swap);
+bool StretchRowsDoubleWith(TComposeImpl Impl, const uint8_t* const* Src, uint8_t* const* Dst,
+                           int32_t Height, int32_t Width);

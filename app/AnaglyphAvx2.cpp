@@ -9,6 +9,7 @@ namespace {
 
 // Two vectors (16 pixels) per block, so that loads of one pair overlap the arithmetic of the other.
 struct TAvx2Ops {
+    using Pixel = TColourPixel;
     static constexpr std::ptrdiff_t Pixels = 16;
 
     static __m256i Load(const uint8_t* P)
@@ -38,7 +39,7 @@ struct TAvx2Ops {
         return _mm256_and_si256(_mm256_blend_epi16(Dst, Bg, 0x55), AllButRed);
     }
 
-    static void Blend(uint8_t* Dst, const uint8_t* Bg, const uint8_t* Red)
+    static void Compose(uint8_t* Dst, const uint8_t* Bg, const uint8_t* Red)
     {
         const __m256i B0 = Load(Bg), B1 = Load(Bg + 32);
         const __m256i R0 = Load(Red), R1 = Load(Red + 32);
@@ -47,7 +48,7 @@ struct TAvx2Ops {
         Store(Dst + 32, Mix(B1, R1, D1));
     }
 
-    static void NoRed(uint8_t* Dst, const uint8_t* Bg)
+    static void ComposeNoLeft(uint8_t* Dst, const uint8_t* Bg)
     {
         const __m256i B0 = Load(Bg), B1 = Load(Bg + 32);
         const __m256i D0 = Load(Dst), D1 = Load(Dst + 32);
@@ -60,14 +61,22 @@ struct TAvx2Ops {
 
 bool Avx2Compiled() { return true; }
 
-void ComposeRowsAvx2(uint8_t* const* Rows, int32_t FrameHeight, const TComposeRowPlan& Plan)
+void ComposeRowsAvx2(uint8_t* const* Rows, int32_t FrameHeight, const TComposeRowPlan& Plan,
+                     TAnaglyphMethod Method)
 {
-    ComposeRows<TAvx2Ops>(Rows, FrameHeight, Plan);
+    ComposeRowsFor<TWeightedPixel, TAvx2Ops>(Rows, FrameHeight, Plan, Method);
+}
+
+void StretchRowsAvx2(const uint8_t* const* Src, uint8_t* const* Dst, int32_t Height,
+                     std::ptrdiff_t Width)
+{
+    StretchRowsScalar(Src, Dst, Height, Width);
 }
 
 #else  // built without AVX2 code generation: never selected
 
 bool Avx2Compiled() { return false; }
-void ComposeRowsAvx2(uint8_t* const*, int32_t, const TComposeRowPlan&) {}
+void ComposeRowsAvx2(uint8_t* const*, int32_t, const TComposeRowPlan&, TAnaglyphMethod) {}
+void StretchRowsAvx2(const uint8_t* const*, uint8_t* const*, int32_t, std::ptrdiff_t) {}
 
 #endif

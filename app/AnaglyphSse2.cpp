@@ -9,6 +9,7 @@ namespace {
 
 // Two vectors (8 pixels) per block, so that loads of one pair overlap the arithmetic of the other.
 struct TSse2Ops {
+    using Pixel = TColourPixel;
     static constexpr std::ptrdiff_t Pixels = 8;
 
     static __m128i Load(const uint8_t* P)
@@ -38,7 +39,7 @@ struct TSse2Ops {
         return _mm_or_si128(_mm_and_si128(Bg, BgMask), _mm_and_si128(Dst, KeepMask));
     }
 
-    static void Blend(uint8_t* Dst, const uint8_t* Bg, const uint8_t* Red)
+    static void Compose(uint8_t* Dst, const uint8_t* Bg, const uint8_t* Red)
     {
         const __m128i B0 = Load(Bg), B1 = Load(Bg + 16);
         const __m128i R0 = Load(Red), R1 = Load(Red + 16);
@@ -47,7 +48,7 @@ struct TSse2Ops {
         Store(Dst + 16, Mix(B1, R1, D1));
     }
 
-    static void NoRed(uint8_t* Dst, const uint8_t* Bg)
+    static void ComposeNoLeft(uint8_t* Dst, const uint8_t* Bg)
     {
         const __m128i B0 = Load(Bg), B1 = Load(Bg + 16);
         const __m128i D0 = Load(Dst), D1 = Load(Dst + 16);
@@ -60,14 +61,22 @@ struct TSse2Ops {
 
 bool Sse2Compiled() { return true; }
 
-void ComposeRowsSse2(uint8_t* const* Rows, int32_t FrameHeight, const TComposeRowPlan& Plan)
+void ComposeRowsSse2(uint8_t* const* Rows, int32_t FrameHeight, const TComposeRowPlan& Plan,
+                     TAnaglyphMethod Method)
 {
-    ComposeRows<TSse2Ops>(Rows, FrameHeight, Plan);
+    ComposeRowsFor<TWeightedPixel, TSse2Ops>(Rows, FrameHeight, Plan, Method);
+}
+
+void StretchRowsSse2(const uint8_t* const* Src, uint8_t* const* Dst, int32_t Height,
+                     std::ptrdiff_t Width)
+{
+    StretchRowsScalar(Src, Dst, Height, Width);
 }
 
 #else  // not an SSE2 target: never selected
 
 bool Sse2Compiled() { return false; }
-void ComposeRowsSse2(uint8_t* const*, int32_t, const TComposeRowPlan&) {}
+void ComposeRowsSse2(uint8_t* const*, int32_t, const TComposeRowPlan&, TAnaglyphMethod) {}
+void StretchRowsSse2(const uint8_t* const*, uint8_t* const*, int32_t, std::ptrdiff_t) {}
 
 #endif

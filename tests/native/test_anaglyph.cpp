@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -344,6 +346,122 @@ TEST(AnaglyphCompose, RandomGeometries)
         if (HasFatalFailure())
             return;
     }
+}
+
+// Colour methods and the stretch, against a per-pixel oracle with its own copy of the weights.
+const int32_t OracleWeights[4][3][6] = {  // red, green, blue x Lr, Lg, Lb, Rr, Rg, Rb
+    {{65536, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 65536, 0}, {0, 0, 0, 0, 0, 65536}},
+    {{19595, 38470, 7471, 0, 0, 0}, {0, 0, 0, 0, 65536, 0}, {0, 0, 0, 0, 0, 65536}},
+    {{19595, 38470, 7471, 0, 0, 0}, {0, 0, 0, 19595, 38470, 7471}, {0, 0, 0, 19595, 38470, 7471}},
+    {{29884, 32768, 11534, -2818, -5767, -131},
+     {-2621, -2490, -1049, 24773, 48103, -1180},
+     {-983, -1376, -328, -4719, -7406, 80347}},
+};
+
+std::vector<uint8_t> ExpectedMethod(const TestFrame& Captured, int32_t N, int M, bool Swap)
+{
+    const int64_t W = Captured.FW, H = W / 2;
+    std::vector<uint8_t> Out;
+    for (int32_t Row = 0; Row < Captured.Height(); ++Row)
+        for (int64_t J = 0; J < W; ++J) {
+            Pixel P = Captured.At(Row, int32_t(J));
+            if (J < H) {
+                const int64_t LAt = Swap ? H - 1 + J + N : J + N, RAt = Swap ? J : H - 1 + J;
+                auto Get = [&](int64_t X) {
+                    return X >= 0 && X < W ? Captured.At(Row, int32_t(X)) : Pixel{};
+                };
+                const Pixel L = Get(LAt), R = Get(RAt);
+                const double In[6] = {double(L.R), double(L.G), double(L.B),
+                                      double(R.R), double(R.G), double(R.B)};
+                uint8_t Channel[3];
+                for (int C = 0; C < 3; ++C) {
+                    double Sum = 0;
+                    for (int K = 0; K < 6; ++K)
+                        Sum += OracleWeights[M][C][K] * In[K];
+                    Channel[C] = uint8_t(std::clamp(std::floor(Sum / 65536), 0.0, 255.0));
+                }
+                P = {Channel[2], Channel[1], Channel[0], P.X};
+            }
+            Out.insert(Out.end(), {P.B, P.G, P.R, P.X});
+        }
+    return Out;
+}
+
+// Each implementation, then the dispatcher; every method with and without swapped eyes.
+void CheckMethods(const TestFrame& Captured, int32_t N, std::mt19937& Rng)
+{
+    for (int M : {amColour, amHalfColour, amGrey, amDubois})
+        for (bool Swap : {false, true}) {
+            const std::vector<uint8_t> Want = ExpectedMethod(Captured, N, M, Swap);
+            for (int Impl : {int(ciScalar), int(ciSse2), int(ciAvx2), -1}) {
+                auto F = Captured.Clone(Rng);
+                const auto Method = TAnaglyphMethod(M);
+                if (Impl < 0)
+                    ComposeAnaglyphMethod(F->Rows.data(), F->Height(), F->FW, N, Method, Swap);
+                else if (!ComposeAnaglyphMethodWith(TComposeImpl(Impl), F->Rows.data(),
+                                                    F->Height(), F->FW, N, Method, Swap))
+                    continue;
+                ASSERT_EQ(F->Bytes(), Want) << "impl " << Impl << " method " << M << " swap "
+                                            << Swap << " W=" << F->FW << " N=" << N;
+            }
+        }
+}
+
+// Widths covering every tail of the 4-, 8- and 16-pixel blocks on each side of the left-eye
+// range, HalfWidth 0 and 1, and offsets at 0, negative, at both edges of the row and past them.
+TEST(AnaglyphMethods, MatchTheOracle)
+{
+    std::mt19937 Rng(9);
+    for (int32_t W = 0; W <= 71; ++W) {
+        const int32_t H = W / 2;
+        for (int32_t N : {0, 1, -1, -H, 1 - H, H - 1, W - H, W - H + 1, -W - 3, W + 3,
+                          INT32_MIN, INT32_MAX}) {
+            TestFrame F(W, 2, Rng);
+            CheckMethods(F, N, Rng);
+            if (HasFatalFailure())
+                return;
+        }
+    }
+}
+
+// Every combination of 0 and 255 in the six inputs, so that each weighted sum reaches its most
+// negative and most positive value: the clamps on both sides.
+TEST(AnaglyphMethods, ExtremeInputsClamp)
+{
+    std::mt19937 Rng(10);
+    TestFrame F(130, 2, Rng);  // HalfWidth 65: j = 1..64 pairs pixel j with pixel 64 + j
+    for (int32_t Row = 0; Row < 2; ++Row)
+        for (int32_t Combo = 0; Combo < 64; ++Combo) {
+            auto Bit = [&](int K) { return uint8_t(Combo >> K & 1 ? 255 : 0); };
+            const uint8_t X = uint8_t(Rng());
+            F.Set(Row, 1 + Combo, {Bit(2), Bit(1), Bit(0), X});
+            F.Set(Row, 65 + Combo, {Bit(5), Bit(4), Bit(3), X});
+        }
+    CheckMethods(F, 0, Rng);
+    // The oracle itself: Dubois blue of a white right eye saturates, red of it alone is cut to 0.
+    const std::vector<uint8_t> Dubois = ExpectedMethod(F, 0, amDubois, false);
+    EXPECT_EQ(Dubois[4 * 57 + 0], 255);  // j = 57: left black, right white
+    EXPECT_EQ(Dubois[4 * 57 + 2], 0);
+}
+
+// Each source pixel twice, side by side, fourth byte included; nothing written past 2 * Width.
+TEST(AnaglyphStretch, EveryPixelTwice)
+{
+    std::mt19937 Rng(11);
+    for (int32_t W = 0; W <= 40; ++W)
+        for (int Impl : {int(ciScalar), int(ciSse2), int(ciAvx2), -1}) {
+            TestFrame Src(W + 3, 3, Rng), Dst(2 * W, 3, Rng);  // wider source: read W only
+            std::vector<const uint8_t*> From(Src.Rows.begin(), Src.Rows.end());
+            if (Impl < 0)
+                StretchRowsDouble(From.data(), Dst.Rows.data(), 3, W);
+            else if (!StretchRowsDoubleWith(TComposeImpl(Impl), From.data(), Dst.Rows.data(), 3,
+                                            W))
+                continue;
+            for (int32_t Row = 0; Row < 3; ++Row)
+                for (int32_t X = 0; X < 2 * W; ++X)
+                    ASSERT_EQ(Dst.At(Row, X), Src.At(Row, X / 2))
+                        << "impl " << Impl << " W=" << W << " x=" << X;
+        }
 }
 
 }  // namespace
