@@ -69,27 +69,32 @@ void FlushPaintMessages()
 
 // ---- the outline ------------------------------------------------------------------------------
 
+void ToggleOutline(HDC dc, const RECT* newRect, int32_t newThickness, const RECT* oldRect, int32_t oldThickness)
+{
+    HRGN paint = CreateFrameRegion(newRect, newThickness);
+    TScopeExit freePaint([paint] { CountedDeleteObject(paint); });
+    if (oldRect) {
+        // Pixels in both frames stay as they are: only the difference is toggled.
+        HRGN old = CreateFrameRegion(oldRect, oldThickness);
+        CombineRgn(paint, paint, old, RGN_XOR);
+        CountedDeleteObject(old);
+    }
+    TDCStateGuard restore(dc);
+    SelectClipRgn(dc, paint);
+    RECT box{};
+    GetClipBox(dc, &box);
+    HBRUSH brush = CreateHalftoneBrush();
+    TScopeExit freeBrush([brush] { CountedDeleteObject(brush); });
+    HGDIOBJ previous = SelectObject(dc, brush);
+    PatBlt(dc, box.left, box.top, box.right - box.left, box.bottom - box.top, PATINVERT);
+    SelectObject(dc, previous);
+}
+
 void TCustomToolWindow97::DrawDraggingOutline(HDC DC, const RECT* NewRect, const RECT* OldRect, bool NewDocked,
                                               bool OldDocked) const
 {
     const int32_t border = GetFloatingBorderSize().x;
-    HRGN paint = CreateFrameRegion(NewRect, NewDocked ? 1 : border);
-    TScopeExit freePaint([paint] { CountedDeleteObject(paint); });
-    if (OldRect) {
-        // Pixels in both frames stay as they are: only the difference is toggled.
-        HRGN old = CreateFrameRegion(OldRect, OldDocked ? 1 : border);
-        CombineRgn(paint, paint, old, RGN_XOR);
-        CountedDeleteObject(old);
-    }
-    TDCStateGuard restore(DC);
-    SelectClipRgn(DC, paint);
-    RECT box{};
-    GetClipBox(DC, &box);
-    HBRUSH brush = CreateHalftoneBrush();
-    TScopeExit freeBrush([brush] { CountedDeleteObject(brush); });
-    HGDIOBJ previous = SelectObject(DC, brush);
-    PatBlt(DC, box.left, box.top, box.right - box.left, box.bottom - box.top, PATINVERT);
-    SelectObject(DC, previous);
+    ToggleOutline(DC, NewRect, NewDocked ? 1 : border, OldRect, OldDocked ? 1 : border);
 }
 
 // ---- pressing -----------------------------------------------------------------------------------
@@ -116,9 +121,11 @@ void TCustomToolWindow97::MouseDown(TMouseButton Button, TShiftState Shift, int 
     if (FIsDocked && !FDockedTo->AllowDrag())
         return;
     if (!Shift.Contains(ssDouble)) {
+        const TLoopWatch self(this);
         BeginMoving(X, Y);
         // The drag loop consumed the real release.
-        MouseUp(mbLeft, TShiftState{}, -1, -1);
+        if (self.Alive())
+            MouseUp(mbLeft, TShiftState{}, -1, -1);
         return;
     }
     if (FIsDocked) {
@@ -223,8 +230,9 @@ void TCustomToolWindow97::BeginMoving(const int32_t InitX, const int32_t InitY)
     GetFloatingNCArea(ncTopLeft, ncBottomRight);
     in.FloatingTopThickness = ncTopLeft.y;
 
+    const TLoopWatch self(this);
     int target = -1;
-    TGeomRect outline{};
+    TScreenOutline drawn;
     bool released = false;
     {
         FlushPaintMessages();
@@ -238,13 +246,15 @@ void TCustomToolWindow97::BeginMoving(const int32_t InitX, const int32_t InitY)
                 ReleaseCapture();
             CountedReleaseDC(desktop, dc);
             dc = CountedGetDCEx(desktop, nullptr, ScreenDCFlags);
-            const RECT last = ToRect(outline);
-            DrawDraggingOutline(dc, nullptr, &last, true, target >= 0);
+            drawn.Erase(dc);
             CountedReleaseDC(desktop, dc);
         });
         SetCapture(wnd);
 
         const auto requestDock = [&](size_t i) {
+            // A handler before this one may have freed the tool window.
+            if (!self.Alive())
+                return false;
             bool accept = true;
             if (docks[i]->OnRequestDock)
                 docks[i]->OnRequestDock(docks[i], this, accept);
@@ -262,13 +272,9 @@ void TCustomToolWindow97::BeginMoving(const int32_t InitX, const int32_t InitY)
                 in.Docks.push_back(TDragDock{ToGeom(r), dock->Position()});
             }
             const TDragStepResult result = DragStep(in, requestDock, workAreaAt);
-            const int previousTarget = target;
-            const RECT previous = ToRect(outline);
-            target = result.Target;
-            outline = result.Outline;
             SetCursor(result.NoEntryCursor ? LoadCursorW(nullptr, IDC_NO) : savedCursor);
-            const RECT now = ToRect(outline);
-            DrawDraggingOutline(dc, &now, &previous, target >= 0, previousTarget >= 0);
+            drawn.MoveTo(dc, ToRect(result.Outline), result.Target >= 0 ? 1 : in.FloatingBorder.X);
+            target = result.Target;
         };
 
         // Control held down keeps the window from docking; Escape cancels.
@@ -286,8 +292,8 @@ void TCustomToolWindow97::BeginMoving(const int32_t InitX, const int32_t InitY)
         step();
         released = RunCaptureLoop(wnd, key, step);
     }
-    if (released && !RectIsEmpty(outline))
-        ApplyDrag(target >= 0 ? docks[static_cast<size_t>(target)] : nullptr, ToRect(outline));
+    if (self.Alive() && released && !RectIsEmpty(ToGeom(drawn.Rect())))
+        ApplyDrag(target >= 0 ? docks[static_cast<size_t>(target)] : nullptr, drawn.Rect());
 }
 
 void TCustomToolWindow97::ApplyDrag(TDock97* target, const RECT& outline)

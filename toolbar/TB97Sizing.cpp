@@ -75,14 +75,15 @@ void TCustomToolWindow97::InvalidateCloseButton()
 void TCustomToolWindow97::TrackCloseButton()
 {
     HWND wnd = Handle();
+    const TLoopWatch self(this);
     bool accepted = false;
     FCloseButtonPressed = true;
     InvalidateCloseButton();
     {
-        TScopeExit cleanUp([this, wnd] {
+        TScopeExit cleanUp([this, wnd, &self] {
             if (GetCapture() == wnd)
                 ReleaseCapture();
-            if (FCloseButtonPressed) {
+            if (self.Alive() && FCloseButtonPressed) {
                 FCloseButtonPressed = false;
                 InvalidateCloseButton();
             }
@@ -97,7 +98,7 @@ void TCustomToolWindow97::TrackCloseButton()
                     InvalidateCloseButton();
                 }
             });
-        accepted = released && FCloseButtonPressed;
+        accepted = released && self.Alive() && FCloseButtonPressed;
     }
     if (!accepted)
         return;
@@ -125,9 +126,13 @@ void TCustomToolWindow97::BeginSizing(const TToolWindowSizeHandle HitTestValue)
                             ClampToInt32(int64_t{minHeight} + Height() - ClientHeight())};
     const TSizeHandleFlags flags = SizeHandleFlagsOf(HitTestValue);
     ResizeBegin(HitTestValue);
-    RECT outline{};
+    const TLoopWatch self(this);
+    TScreenOutline drawn;
     {
-        TScopeExit ended([this, &accepted] { ResizeEnd(accepted); });
+        TScopeExit ended([this, &accepted, &self] {
+            if (self.Alive())
+                ResizeEnd(accepted);
+        });
         FlushPaintMessages();
         HWND desktop = GetDesktopWindow();
         LockWindowUpdate(desktop);
@@ -138,7 +143,7 @@ void TCustomToolWindow97::BeginSizing(const TToolWindowSizeHandle HitTestValue)
             ClipCursor(nullptr);
             CountedReleaseDC(desktop, dc);
             dc = CountedGetDCEx(desktop, nullptr, ScreenDCFlags);
-            DrawDraggingOutline(dc, nullptr, &outline, false, false);
+            drawn.Erase(dc);
             CountedReleaseDC(desktop, dc);
             LockWindowUpdate(nullptr);
         });
@@ -147,9 +152,9 @@ void TCustomToolWindow97::BeginSizing(const TToolWindowSizeHandle HitTestValue)
             const RECT work = PrimaryWorkArea();
             ClipCursor(&work);
         }
+        const int32_t thickness = GetFloatingBorderSize().x;
         const RECT startBounds = BoundsRect();
-        outline = startBounds;
-        DrawDraggingOutline(dc, &outline, nullptr, false, false);
+        drawn.MoveTo(dc, startBounds, thickness);
         POINT start{};
         GetCursorPos(&start);
         POINT last = start;
@@ -160,18 +165,18 @@ void TCustomToolWindow97::BeginSizing(const TToolWindowSizeHandle HitTestValue)
             if (p.x == last.x && p.y == last.y)
                 return;
             last = p;
-            const RECT previous = outline;
-            outline = ToRect(ResizeStepRect(ToGeom(startBounds), flags, TGeomPoint{start.x, start.y},
-                                            TGeomPoint{p.x, p.y}, minimum));
-            ResizeTrack(outline, startBounds);
-            DrawDraggingOutline(dc, &outline, &previous, false, false);
+            RECT proposed = ToRect(ResizeStepRect(ToGeom(startBounds), flags, TGeomPoint{start.x, start.y},
+                                                  TGeomPoint{p.x, p.y}, minimum));
+            ResizeTrack(proposed, startBounds);
+            drawn.MoveTo(dc, proposed, thickness);
         };
 
         accepted = RunCaptureLoop(
             wnd, [](const MSG& msg) { return msg.wParam == VK_ESCAPE; }, step);
     }
-    if (!accepted)
+    if (!accepted || !self.Alive())
         return;
+    const RECT& outline = drawn.Rect();
     BeginUpdate();
     {
         TScopeExit endUpdate([this] { EndUpdate(); });

@@ -1,10 +1,13 @@
 // What the tool window's frame, hit-test, sizing and dragging files share on the window
-// system's side: conversions to and from the platform-free geometry, and the modal loop the
-// mouse operations run while they hold the capture. Not part of the framework's interface.
+// system's side: conversions to and from the platform-free geometry, the modal loop the
+// mouse operations run while they hold the capture, the outline such a loop keeps on the
+// screen and the watch that tells whether its tool window outlived it. Not part of the
+// framework's interface.
 #pragma once
 
 #include <windows.h>
 
+#include "Classes.h"
 #include "TB97Geometry.h"
 
 inline TGeomRect ToGeom(const RECT& r)
@@ -100,3 +103,61 @@ bool RunCaptureLoop(HWND wnd, OnKey&& onKey, OnMouseMove&& onMouseMove)
 
 // The desktop's DC for the dragging outline: drawn through the lock LockWindowUpdate holds.
 inline constexpr DWORD ScreenDCFlags = DCX_WINDOW | DCX_CACHE | DCX_LOCKWINDOWUPDATE;
+
+// Toggles the screen from the old frame to the new one (either may be null), each drawn as
+// thick as given, touching only the pixels in which they differ.
+void ToggleOutline(HDC dc, const RECT* newRect, int32_t newThickness, const RECT* oldRect, int32_t oldThickness);
+
+// The outline a modal loop has on the screen, kept apart from what a step proposes: a step
+// that raises half-way leaves exactly this to erase, and erasing asks nothing of the tool
+// window, which may be gone by then.
+class TScreenOutline {
+public:
+    void MoveTo(HDC dc, const RECT& r, int32_t thickness)
+    {
+        ToggleOutline(dc, &r, thickness, FDrawn ? &FRect : nullptr, FThickness);
+        FRect = r;
+        FThickness = thickness;
+        FDrawn = true;
+    }
+    void Erase(HDC dc)
+    {
+        if (FDrawn)
+            ToggleOutline(dc, nullptr, 0, &FRect, FThickness);
+        FDrawn = false;
+    }
+    // The last rectangle drawn.
+    const RECT& Rect() const { return FRect; }
+
+private:
+    RECT FRect{};
+    int32_t FThickness = 0;
+    bool FDrawn = false;
+};
+
+// Whether a component outlived a modal loop: any handler the loop dispatches may free the
+// tool window that runs it, or its form. Its free notification clears the watch.
+class TLoopWatch : public TComponent {
+public:
+    explicit TLoopWatch(TComponent* subject) : TComponent(nullptr), FSubject(subject)
+    {
+        subject->FreeNotification(this);
+    }
+    ~TLoopWatch() override
+    {
+        if (FSubject)
+            FSubject->RemoveFreeNotification(this);
+    }
+    bool Alive() const { return FSubject != nullptr; }
+
+protected:
+    void Notification(TComponent* component, TOperation operation) override
+    {
+        TComponent::Notification(component, operation);
+        if (operation == opRemove && component == FSubject)
+            FSubject = nullptr;
+    }
+
+private:
+    TComponent* FSubject;
+};
