@@ -210,6 +210,51 @@ TEST_F(PersistTest, StoredTextAndSectionNames)
     EXPECT_EQ(bar->DockPos(), 12);
 }
 
+// A plain file name means the file of the private-profile functions, in the Windows folder, and
+// section names outside the ANSI code page come back as they were written.
+TEST_F(PersistTest, PlainFileNameLivesInTheWindowsFolderAndKeepsAnyText)
+{
+    const std::wstring plain = L"tb97plain_" + std::to_wstring(GetCurrentProcessId()) + L".ini";
+    wchar_t windows[MAX_PATH], current[MAX_PATH];
+    ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH), 0u);
+    ASSERT_GT(GetCurrentDirectoryW(MAX_PATH, current), 0u);
+    ASSERT_NE(lstrcmpiW(windows, current), 0);
+    const std::wstring there = std::wstring(windows) + L"\\" + plain, here = std::wstring(current) + L"\\" + plain;
+    TScopeExit remove([&] {
+        WritePrivateProfileStringW(nullptr, nullptr, nullptr, plain.c_str());
+        DeleteFileW(there.c_str());
+        DeleteFileW(here.c_str());
+    });
+    struct Case {
+        const wchar_t* prefix;
+        TDock97* dock;  // none: floating
+        bool visible;
+    } cases[] = {{L"\u30C4\u30FC\u30EB\u30D0\u30FC\u30FB", nullptr, true},                   // Japanese
+                 {L"\u0395\u03C1\u03B3\u03B1\u03BB\u03B5\u03AF\u03B1.", Bottom, false}};  // Greek
+    for (const Case& c : cases) {
+        BOOL lossy = FALSE;
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, c.prefix, -1, nullptr, 0, nullptr, &lossy);
+        ASSERT_TRUE(lossy) << "the prefix fits the ANSI code page";
+        TToolWindow97* bar = c.dock ? MakeBar(c.dock, 90, 22, L"Bar") : Floating(L"Bar", POINT{260, 230});
+        bar->SetVisible(c.visible);
+        const TPlace saved = PlaceOf(bar);
+        IniSaveToolbarPositions(Form, plain, c.prefix);
+        if (c.dock)
+            bar->SetParent(Form);
+        else
+            bar->SetBounds(20, 30, bar->Width(), bar->Height());
+        bar->SetVisible(!c.visible);
+        IniLoadToolbarPositions(Form, plain, c.prefix);
+        ExpectPlace(bar, saved, Narrow(c.prefix));
+        wchar_t rev[8] = L"";
+        GetPrivateProfileStringW((c.prefix + std::wstring(L"Bar")).c_str(), L"Rev", L"", rev, 8, plain.c_str());
+        EXPECT_STREQ(rev, L"3");
+        EXPECT_NE(GetFileAttributesW(there.c_str()), INVALID_FILE_ATTRIBUTES);
+        EXPECT_EQ(GetFileAttributesW(here.c_str()), INVALID_FILE_ATTRIBUTES);
+        delete bar;
+    }
+}
+
 TEST_F(PersistTest, RecordsThatRestoreLessOrNothing)
 {
     TDock97* fixed = new TDock97(Form);
