@@ -1,6 +1,7 @@
-// Changes that must repaint, read back from the real screen. Before a change the windows
-// concerned are overdrawn on the screen with a colour no paint uses; nothing invalidates them,
-// so only what the change itself invalidates is painted again.
+// Repaints read back from the real screen: changes that must repaint (before each, the windows
+// are overdrawn on the screen with a colour no paint uses, which invalidates nothing, so only
+// what the change itself invalidates is painted again), a picture rewritten in place, and the
+// palette messages passed down to the tool windows.
 #include <functional>
 
 #include "InputScript.h"
@@ -9,7 +10,7 @@
 
 namespace {
 
-constexpr COLORREF Stale = RGB(1, 2, 3), Magenta = RGB(255, 0, 255);
+constexpr COLORREF Stale = RGB(1, 2, 3);
 
 void Overdraw(HWND wnd)
 {
@@ -42,13 +43,13 @@ int ScreenMismatches(HWND wnd, const RECT& area, const std::function<COLORREF(in
 }
 
 // A 16 x 16 picture, magenta (transparent) in its bottom-left corner and along a diagonal.
-void MakePicture(TBitmap& pic, uint32_t ink)
+void MakePicture(TBitmap& pic)
 {
     pic.SetPixelFormat(pf32bit);
     pic.SetSize(16, 16);
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 16; ++x)
-            static_cast<uint32_t*>(pic.ScanLine(y))[x] = x == 15 - y ? 0xFF00FF : ink + static_cast<uint32_t>(x * 9 + y);
+            static_cast<uint32_t*>(pic.ScanLine(y))[x] = x == 15 - y ? 0xFF00FF : 0x204060 + 9 * x + y;
 }
 
 }  // namespace
@@ -61,7 +62,7 @@ using RepaintTest = TDockFixture;
 TEST_F(RepaintTest, ChangesRepaintWhatTheyConcern)
 {
     TBitmap pic;
-    MakePicture(pic, 0x204060);
+    MakePicture(pic);
     Dock->SetAlign(alNone);
     Dock->SetBounds(0, 5, 400, 40);
     Dock->SetBackground(&pic);
@@ -77,11 +78,19 @@ TEST_F(RepaintTest, ChangesRepaintWhatTheyConcern)
     const int bx = GetSystemMetrics(SM_CXSIZEFRAME), by = GetSystemMetrics(SM_CYSIZEFRAME);
     const int h = GetSystemMetrics(SM_CYSMCAPTION) - 1, cw = floating->ClientWidth();
     const RECT whole{0, 0, 0, 0};
-    const RECT caption{bx, by, bx + cw - h, by + h};                          // without the close button
+    const RECT caption{bx, by, bx + cw - h, by + h};                              // without the close button
     const RECT floatingButton{bx + cw - h + 1, by + 1, bx + cw - 1, by + h - 1};  // drawn 1 smaller
     const RECT dockedButton{3, 2, 14, 13};
-    const auto pressOn = [](TWinControl* bar, const RECT& b) {
-        return [bar, b](const std::function<void()>& verify) {
+    using TVerify = std::function<void()>;
+    const auto after = [](std::function<void()> change) {
+        return [change](const TVerify& verify) {
+            change();
+            PumpMessages(60);
+            verify();
+        };
+    };
+    const auto holdButton = [](TWinControl* bar, const RECT& b) {
+        return [bar, b](const TVerify& verify) {
             const RECT w = WindowRectOf(bar);
             const POINT at{w.left + (b.left + b.right) / 2, w.top + (b.top + b.bottom) / 2};
             TInputScript script;
@@ -89,57 +98,43 @@ TEST_F(RepaintTest, ChangesRepaintWhatTheyConcern)
             ASSERT_TRUE(script.Run());
         };
     };
-    const auto after = [](std::function<void()> change) {
-        return [change](const std::function<void()>& verify) {
-            change();
-            PumpMessages(60);
-            verify();
-        };
-    };
-    struct TTarget {
-        TWinControl* Window;
-        RECT Area;     // window coordinates; empty: the whole window
-        bool Pressed;  // expected: the pushed close button, else a fresh WM_PRINT
-    };
     struct {
         const char* Name;
-        std::function<void(const std::function<void()>&)> Change;
-        std::vector<TTarget> Repainted;
+        std::function<void(const TVerify&)> Change;
+        TWinControl* Window;  // the dock's screen area includes the tool window on it
+        RECT Area;            // window coordinates; empty: the whole window
+        bool Pressed;         // expected: the pushed close button, else a fresh WM_PRINT
     } cases[] = {
-        {"dock moved by less than a tile", after([&] { Dock->SetBounds(0, 10, 400, 40); }),
-         {{Dock, whole, false}, {docked, whole, false}}},
-        {"dock colour", after([&] { Dock->SetColor(clRed); }), {{Dock, whole, false}, {docked, whole, false}}},
-        {"system colours", after([&] { SendMessageW(Form->Handle(), WM_SYSCOLORCHANGE, 0, 0); }),
-         {{Dock, whole, false}, {docked, whole, false}}},
-        {"background off the toolbars", after([&] { Dock->SetBackgroundOnToolbars(false); }), {{docked, whole, false}}},
-        {"caption text", after([&] { floating->SetCaption(L"Renamed"); }), {{floating, caption, false}}},
-        {"floating close button held", pressOn(floating, floatingButton), {{floating, floatingButton, true}}},
-        {"docked close button held", pressOn(docked, dockedButton), {{docked, dockedButton, true}}},
+        {"dock moved by less than a tile", after([&] { Dock->SetBounds(0, 10, 400, 40); }), Dock, whole, false},
+        {"dock colour", after([&] { Dock->SetColor(clRed); }), Dock, whole, false},
+        {"system colours", after([&] { SendMessageW(Form->Handle(), WM_SYSCOLORCHANGE, 0, 0); }), Dock, whole, false},
+        {"background off the toolbars", after([&] { Dock->SetBackgroundOnToolbars(false); }), docked, whole, false},
+        {"caption text", after([&] { floating->SetCaption(L"Renamed"); }), floating, caption, false},
+        {"floating close button held", holdButton(floating, floatingButton), floating, floatingButton, true},
+        {"docked close button held", holdButton(docked, dockedButton), docked, dockedButton, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
         PumpMessages(30);
-        for (const TTarget& t : c.Repainted)
-            Overdraw(t.Window->Handle());
+        for (HWND w : {Dock->Handle(), docked->Handle(), floating->Handle()})
+            Overdraw(w);
         c.Change([&] {
-            for (const TTarget& t : c.Repainted) {
-                SCOPED_TRACE(Narrow(t.Window->Name()));
-                HWND wnd = t.Window->Handle();
-                RECT area = t.Area;
-                if (IsRectEmpty(&area)) {
-                    area = WindowRectOf(t.Window);
-                    OffsetRect(&area, -area.left, -area.top);
-                }
-                if (t.Pressed) {
-                    TDibSurface button(area.right - area.left, area.bottom - area.top);
-                    RECT r{0, 0, button.Width(), button.Height()};
-                    DrawFrameControl(button.DC(), &r, DFC_CAPTION, DFCS_CAPTIONCLOSE | DFCS_PUSHED);
-                    GdiFlush();
-                    EXPECT_EQ(ScreenMismatches(wnd, area, [&](int x, int y) { return button.Pixel(x - area.left, y - area.top); }), 0);
-                } else {
-                    const TPrintedImage fresh(wnd);
-                    EXPECT_EQ(ScreenMismatches(wnd, area, [&](int x, int y) { return fresh.Pixel(x, y); }), 0);
-                }
+            HWND wnd = c.Window->Handle();
+            RECT area = c.Area;
+            if (IsRectEmpty(&area)) {
+                area = WindowRectOf(c.Window);
+                OffsetRect(&area, -area.left, -area.top);
+            }
+            if (c.Pressed) {
+                TDibSurface button(area.right - area.left, area.bottom - area.top);
+                RECT r{0, 0, button.Width(), button.Height()};
+                DrawFrameControl(button.DC(), &r, DFC_CAPTION, DFCS_CAPTIONCLOSE | DFCS_PUSHED);
+                GdiFlush();
+                const auto pushed = [&](int x, int y) { return button.Pixel(x - area.left, y - area.top); };
+                EXPECT_EQ(ScreenMismatches(wnd, area, pushed), 0);
+            } else {
+                const TPrintedImage fresh(wnd);
+                EXPECT_EQ(ScreenMismatches(wnd, area, [&](int x, int y) { return fresh.Pixel(x, y); }), 0);
             }
         });
     }
@@ -150,7 +145,7 @@ TEST_F(RepaintTest, ChangesRepaintWhatTheyConcern)
 TEST_F(RepaintTest, PictureRewrittenInPlaceShowsAtTheNextPaint)
 {
     TBitmap pic;
-    MakePicture(pic, 0x204060);
+    MakePicture(pic);
     Dock->SetBackground(&pic);
     TToolWindow97* bar = MakeBar(Dock, 60, 22);
     PumpMessages(50);
