@@ -30,9 +30,9 @@ POINT OffsetInParentClient(HWND wnd, HWND parent, bool windowOrigin)
     return POINT{p.x - q.x, p.y - q.y};
 }
 
-// Background pictures smaller than this on a side are drawn from a block of whole tiles at
-// least this big, so that a long dock takes a few blits instead of one per tile; the block is
-// kept within MaxTileBlockPixels.
+// Transparency-resolved pictures smaller than this on a side are drawn from a block of whole
+// tiles at least this big, so that a long dock takes a few blits instead of one per tile; the
+// block is kept within MaxTileBlockPixels.
 constexpr int MinTileBlockSide = 512;
 constexpr int64_t MaxTileBlockPixels = 512 * 512;
 
@@ -137,7 +137,10 @@ TBitmap& TDock97::BackgroundTiles(TBitmap& picture)
 void TDock97::DrawBackground(HDC DC, const RECT& IntersectClip, const RECT* ExcludeClip, const RECT& DrawRect)
 {
     TBitmap& picture = BackgroundPicture();
-    TBitmap& tiles = BackgroundTiles(picture);
+    // Only the cache is copied into a block: it is as stale as the block until the next change
+    // notification anyway, whereas Background itself may be rewritten in place (through its rows,
+    // which notify nothing) and must show as it is now.
+    TBitmap& tiles = FBackgroundTransparent ? BackgroundTiles(picture) : picture;
     // Clipping to a plain rectangle is done by the blits themselves; only an excluded
     // rectangle or a palette changes the DC, and only then is its state saved.
     const int saved = ExcludeClip || picture.Palette() ? SaveDC(DC) : 0;

@@ -297,6 +297,10 @@ public:
     bool AlignDisabled() const { return FAlignLevel > 0; }
     void AlignControl(TControl* AControl);
 
+    // Asks the children, then the control itself, to realise their palettes; in the foreground
+    // only until one has realised one.
+    bool PaletteChanged(bool foreground) override;
+
     virtual bool CanFocus() const;
     bool Focused() const;
     virtual void SetFocus();
@@ -366,6 +370,8 @@ protected:
         TK_MESSAGE(WM_NCDESTROY, WMNCDestroy)
         TK_MESSAGE(WM_SETFOCUS, WMSetFocus)
         TK_MESSAGE(WM_SYSCOLORCHANGE, WMSysColorChange)
+        TK_MESSAGE(WM_QUERYNEWPALETTE, WMQueryNewPalette)
+        TK_MESSAGE(WM_PALETTECHANGED, WMPaletteChanged)
         TK_MESSAGE(CN_KEYDOWN, CNKeyDown)
         TK_MESSAGE(CM_SHOWINGCHANGED, CMShowingChanged)
         TK_MESSAGE(CM_VISIBLECHANGED, CMVisibleChanged)
@@ -396,6 +402,8 @@ protected:
     void WMNCDestroy(TMessage& Message);
     void WMSetFocus(TMessage& Message);
     void WMSysColorChange(TMessage& Message);
+    void WMQueryNewPalette(TMessage& Message);
+    void WMPaletteChanged(TMessage& Message);
     void CNKeyDown(TMessage& Message);
     void CMShowingChanged(TMessage& Message);
     void CMVisibleChanged(TMessage& Message);

@@ -467,9 +467,36 @@ void TWinControl::WMSysColorChange(TMessage& Message)
 {
     DefaultHandler(Message);
     Perform(CM_SYSCOLORCHANGE, 0, 0);
-    for (TControl* c : FControls)
-        if (!dynamic_cast<TWinControl*>(c))
-            c->Perform(CM_SYSCOLORCHANGE, 0, 0);
+    // The window system tells top-level windows only: windowed children hear it from their
+    // parent, through their own window procedure first.
+    for (TControl* c : std::vector<TControl*>(FControls))
+        c->Perform(dynamic_cast<TWinControl*>(c) ? WM_SYSCOLORCHANGE : CM_SYSCOLORCHANGE, 0, 0);
+}
+
+bool TWinControl::PaletteChanged(bool foreground)
+{
+    if (!FVisible)
+        return false;
+    bool changed = false;
+    for (auto it = FControls.rbegin(); it != FControls.rend() && !(foreground && changed); ++it)
+        changed = (*it)->PaletteChanged(foreground) || changed;
+    if (!(foreground && changed))
+        changed = TControl::PaletteChanged(foreground) || changed;
+    return changed;
+}
+
+void TWinControl::WMQueryNewPalette(TMessage& Message)
+{
+    Message.Result = PaletteChanged(true) ? TRUE : FALSE;
+}
+
+void TWinControl::WMPaletteChanged(TMessage& Message)
+{
+    // The window that realised the palette (ours or one inside) has remapped itself already.
+    HWND changer = reinterpret_cast<HWND>(Message.WParam);
+    if (changer != FHandle && !IsChild(FHandle, changer))
+        PaletteChanged(false);
+    Message.Result = 0;
 }
 
 void TWinControl::CMShowingChanged(TMessage& Message)

@@ -94,9 +94,10 @@ TEST_F(DockPaintTest, TilesAreAnchoredAtTheParentClientOrigin)
     }
 }
 
-// DrawBackground draws from a block of whole tiles: whatever the block's size, the anchor, the
-// clip and the grid's end, the result must be the plain tile-by-tile picture, computed here
-// pixel by pixel. One dock for all cases, so that each new picture must replace the last.
+// DrawBackground draws a transparent picture from a block of whole tiles: whatever the block's
+// size, the anchor, the clip and the grid's end, the result must be the plain tile-by-tile
+// picture, computed here pixel by pixel. One dock for all cases, so that each new picture must
+// replace the last.
 TEST_F(DockPaintTest, PreTiledDrawingMatchesTileByTile)
 {
     const COLORREF dockColour = RGB(0, 255, 0);
@@ -107,10 +108,10 @@ TEST_F(DockPaintTest, PreTiledDrawingMatchesTileByTile)
         RECT Draw, Clip;
         bool Exclude;
     } cases[] = {
-        {16, 16, false, false, {-5, -5, 1040, 530}, {0, 0, 1040, 530}, false},     // block edges at 507
+        {16, 16, false, true, {-5, -5, 1040, 530}, {0, 0, 1040, 530}, false},      // block edges at 507
         {7, 5, false, true, {3, -2, 1001, 300}, {2, 1, 1040, 530}, false},         // grid ends past Draw
         {13, 11, true, false, {-1000, -37, 1040, 530}, {100, 50, 900, 520}, true}, // palette, excluded
-        {3, 700, false, false, {0, 0, 1040, 530}, {0, 0, 1040, 530}, false},       // block capped across
+        {3, 700, false, true, {0, 0, 1040, 530}, {0, 0, 1040, 530}, false},        // block capped across
         {600, 3, false, true, {-1, 1, 1040, 530}, {0, 0, 1040, 530}, false},       // block capped down
         {530, 515, false, false, {-20, -3, 1040, 530}, {0, 0, 1040, 530}, false},  // no block
         {16, 16, false, false, {50, 10, 50, 530}, {0, 0, 1040, 530}, false},       // empty grid
