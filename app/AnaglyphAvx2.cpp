@@ -57,6 +57,88 @@ struct TAvx2Ops {
     }
 };
 
+// Weighted methods, 8 pixels per vector. Each pixel's six inputs become three pairs of 16-bit
+// words, (Lr, Lg), (Lb, Rg), (Rr, Rb), by byte shuffles: the inputs that carry weights beyond
+// 16 bits (Lg, Rg, Rb) are all Hi words, and inputs no channel weighs are left out.
+struct TAvx2Layout {
+    static constexpr TPair Pairs[3] = {{wLr, wLg}, {wLb, wRg}, {wRr, wRb}};
+    static constexpr bool Masked = true;
+};
+
+struct TAvx2 {
+    using T = __m256i;
+    static constexpr std::ptrdiff_t Pixels = 8;
+
+    static T Load(const uint8_t* P) { return TAvx2Ops::Load(P); }
+    static void Store(uint8_t* P, T V) { TAvx2Ops::Store(P, V); }
+    static void Prefetch(const uint8_t* P) { TAvx2Ops::Prefetch(P); }
+    static T Zero() { return _mm256_setzero_si256(); }
+    static T Set1(int32_t V) { return _mm256_set1_epi32(V); }
+    static T Add(T A, T B) { return _mm256_add_epi32(A, B); }
+    static T Madd(T A, T B) { return _mm256_madd_epi16(A, B); }
+    static T And(T A, T B) { return _mm256_and_si256(A, B); }
+    static T Or(T A, T B) { return _mm256_or_si256(A, B); }
+    template <int N>
+    static T ShiftRight(T A) { return _mm256_srli_epi32(A, N); }
+    template <int N>
+    static T ShiftLeft(T A) { return _mm256_slli_epi32(A, N); }
+
+    // A byte shuffle given for pixel 0 of each 4-pixel lane, source bytes moving by Step per
+    // pixel; 0x80 and above (still so after the additions) give 0.
+    static T Shuffle(uint32_t Pattern, int Step)
+    {
+        const int S = Step * 0x01010101;
+        return _mm256_add_epi8(_mm256_set1_epi32(int(Pattern)),
+                               _mm256_setr_epi32(0, S, 2 * S, 3 * S, 0, S, 2 * S, 3 * S));
+    }
+
+    template <class W, int I>
+    static T FormPair(T L, T R)
+    {
+        constexpr uint32_t FromL = W::PairShuffle(I, true), FromR = W::PairShuffle(I, false);
+        constexpr uint32_t None = 0x80808080u;
+        if constexpr (!W::PairUsed(I))
+            return Zero();
+        else if constexpr (FromR == None)
+            return _mm256_shuffle_epi8(L, Shuffle(FromL, 4));
+        else if constexpr (FromL == None)
+            return _mm256_shuffle_epi8(R, Shuffle(FromR, 4));
+        else
+            return Or(_mm256_shuffle_epi8(L, Shuffle(FromL, 4)),
+                      _mm256_shuffle_epi8(R, Shuffle(FromR, 4)));
+    }
+    template <class W>
+    static void FormPairs(T L, T R, T (&P)[3])
+    {
+        P[0] = FormPair<W, 0>(L, R);
+        P[1] = FormPair<W, 1>(L, R);
+        P[2] = FormPair<W, 2>(L, R);
+    }
+
+    // Per lane: b0 g0 b1 g1 b2 g2 b3 g3 r0 0 r1 0 r2 0 r3 0 (the signed saturating pack of the
+    // high words clamps), then to pixel order.
+    static T PackClamped(T Blue, T Green, T Red)
+    {
+        const T BlueGreen = _mm256_blend_epi16(_mm256_srli_epi32(Blue, 16), Green, 0xAA);
+        const T Bytes = _mm256_packus_epi16(BlueGreen, _mm256_srli_epi32(Red, 16));
+        return _mm256_shuffle_epi8(Bytes, Shuffle(0x80080100u, 2));
+    }
+};
+
+template <TAnaglyphMethod Method>
+using TAvx2Weighted = TWeightedOps<TAvx2, Method, TAvx2Layout>;
+
+// 8 source pixels to 16: each 32-bit lane repeated in place.
+struct TAvx2Stretch {
+    static constexpr std::ptrdiff_t Pixels = 8;
+    static void Stretch(uint8_t* Dst, const uint8_t* Src)
+    {
+        const __m256i V = TAvx2Ops::Load(Src);
+        TAvx2Ops::Store(Dst, _mm256_permutevar8x32_epi32(V, _mm256_setr_epi32(0, 0, 1, 1, 2, 2, 3, 3)));
+        TAvx2Ops::Store(Dst + 32, _mm256_permutevar8x32_epi32(V, _mm256_setr_epi32(4, 4, 5, 5, 6, 6, 7, 7)));
+    }
+};
+
 }  // namespace
 
 bool Avx2Compiled() { return true; }
@@ -64,13 +146,13 @@ bool Avx2Compiled() { return true; }
 void ComposeRowsAvx2(uint8_t* const* Rows, int32_t FrameHeight, const TComposeRowPlan& Plan,
                      TAnaglyphMethod Method)
 {
-    ComposeRowsFor<TWeightedPixel, TAvx2Ops>(Rows, FrameHeight, Plan, Method);
+    ComposeRowsFor<TAvx2Weighted, TAvx2Ops>(Rows, FrameHeight, Plan, Method);
 }
 
 void StretchRowsAvx2(const uint8_t* const* Src, uint8_t* const* Dst, int32_t Height,
                      std::ptrdiff_t Width)
 {
-    StretchRowsScalar(Src, Dst, Height, Width);
+    StretchRows<TAvx2Stretch>(Src, Dst, Height, Width);
 }
 
 #else  // built without AVX2 code generation: never selected

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 // What every row needs, validated and widened once per call. Destination pixel j (0 <= j <
 // HalfWidth) is composed from the left-eye pixel j + LeftShift and the right-eye pixel
@@ -115,18 +116,264 @@ struct TWeightedPixel {
     static void Prefetch(const uint8_t*) {}
 };
 
+// The vector paths weigh pairs of inputs with one 16 x 16-bit multiply-add per 32-bit lane:
+// a pair vector holds, for each pixel, two inputs as 16-bit words, Lo in the low half of the
+// lane and Hi in the high half. A pair's inputs are from wLr .. wRb, wFourth (the fourth byte of
+// a pixel, weight 0) or wNone (the word is 0).
+enum { wFourth = 6, wNone = -1 };
+struct TPair {
+    int Lo, Hi;
+};
+
+// The two 16-bit weights of one pair for one output channel. A weight beyond 16 bits (65536,
+// 80347, ...) must be on the Hi input: it is split as 65536 + m, and the 65536 part comes from
+// adding the pair's lane itself (Lo + 65536 Hi) to the sum, Lo's weight giving back the 1.
+// Sums stay exact: every product and every sum fits in 32 bits.
+struct TPairWeights {
+    int32_t Lo = 0, Hi = 0;
+    bool AddLane = false;
+    constexpr bool Used() const { return Lo != 0 || Hi != 0 || AddLane; }
+    constexpr int32_t Packed() const
+    {
+        return int32_t(uint32_t(uint16_t(Lo)) | uint32_t(uint16_t(Hi)) << 16);
+    }
+};
+
+constexpr bool Fits16(int32_t V) { return V >= -32768 && V <= 32767; }
+
+constexpr int InputByte(int In) { return In == wFourth ? 3 : 2 - (In % 3); }  // r 2, g 1, b 0
+constexpr bool FromLeftEye(int In) { return In >= wLr && In <= wLb; }
+
+// Everything a vector path needs to know about one method, worked out at compile time.
+// Layout::Pairs lists the pairs the vector path forms; Layout::Masked says whether inputs that no
+// channel weighs are left out of them (0 words) or are there anyway.
+template <TAnaglyphMethod Method, class Layout>
+struct TWeighing {
+    static constexpr int PairCount = int(sizeof Layout::Pairs / sizeof Layout::Pairs[0]);
+
+    static constexpr int32_t Weight(int Out, int In)
+    {
+        return In >= wLr && In <= wRb ? MethodWeights[Method][Out][In] : 0;
+    }
+
+    // The input an output channel copies unchanged (weight 65536 on an input of the same
+    // colour, 0 elsewhere), or wNone: such channels are taken as bytes rather than computed.
+    static constexpr int CopiedInput(int Out)
+    {
+        const int Same[3][2] = {{wLr, wRr}, {wLg, wRg}, {wLb, wRb}};
+        for (int In : Same[Out]) {
+            bool Copy = Weight(Out, In) == 65536;
+            for (int K = wLr; K <= wRb; ++K)
+                Copy = Copy && (K == In || Weight(Out, K) == 0);
+            if (Copy)
+                return In;
+        }
+        return wNone;
+    }
+    static constexpr bool Computed(int Out) { return CopiedInput(Out) == wNone; }
+
+    static constexpr bool Weighed(int In)
+    {
+        for (int Out = wRed; Out <= wBlue; ++Out)
+            if (Computed(Out) && Weight(Out, In) != 0)
+                return true;
+        return false;
+    }
+
+    // Pair I as the vector path forms it.
+    static constexpr TPair Formed(int I)
+    {
+        TPair P = Layout::Pairs[I];
+        if (Layout::Masked) {
+            P.Lo = Weighed(P.Lo) ? P.Lo : wNone;
+            P.Hi = Weighed(P.Hi) ? P.Hi : wNone;
+        }
+        return P;
+    }
+
+    static constexpr TPairWeights Weights(int Out, int I)
+    {
+        const TPair P = Formed(I);
+        TPairWeights W;
+        if (!Computed(Out))
+            return W;
+        W.Lo = Weight(Out, P.Lo);
+        W.Hi = Weight(Out, P.Hi);
+        if (!Fits16(W.Hi)) {
+            W.Hi -= 65536;
+            W.Lo -= P.Lo == wNone ? 0 : 1;
+            W.AddLane = true;
+        }
+        if (!Fits16(W.Lo) || !Fits16(W.Hi))
+            throw "a weight this pair layout cannot hold";  // a compile-time error when reached
+        return W;
+    }
+
+    static constexpr bool PairUsed(int I)
+    {
+        return Weights(wRed, I).Used() || Weights(wGreen, I).Used() || Weights(wBlue, I).Used();
+    }
+
+    // A byte shuffle forming pair I from one eye's pixel: source byte of Lo, zero, of Hi, zero
+    // (0x80 for a word that eye does not give).
+    static constexpr uint32_t PairShuffle(int I, bool Left)
+    {
+        const TPair P = Formed(I);
+        auto Byte = [&](int In) -> uint32_t {
+            return In != wNone && In != wFourth && FromLeftEye(In) == Left ? InputByte(In) : 0x80;
+        };
+        return Byte(P.Lo) | 0x80u << 8 | Byte(P.Hi) << 16 | 0x80u << 24;
+    }
+
+    // Whether the sum of an output channel can leave [0, 255 * 65536 + 65535].
+    static constexpr bool NeedsClamp(int Out)
+    {
+        int64_t Lo = 0, Hi = 0;
+        for (int K = wLr; K <= wRb; ++K)
+            (Weight(Out, K) < 0 ? Lo : Hi) += int64_t(Weight(Out, K)) * 255;
+        return Computed(Out) && (Lo < 0 || (Hi >> 16) > 255);
+    }
+    static constexpr bool Clamped = NeedsClamp(wRed) || NeedsClamp(wGreen) || NeedsClamp(wBlue);
+    static constexpr bool SameAsGreen(int Out)
+    {
+        for (int K = wLr; K <= wRb; ++K)
+            if (Weight(Out, K) != Weight(wGreen, K))
+                return false;
+        return Computed(wGreen);
+    }
+    static constexpr bool BlueIsGreen = SameAsGreen(wBlue);
+
+    // Byte masks of the copied channels within a pixel, from the left and from the right eye.
+    static constexpr uint32_t CopyMask(bool Left)
+    {
+        uint32_t Mask = 0;
+        for (int Out = wRed; Out <= wBlue; ++Out) {
+            const int In = CopiedInput(Out);
+            if (In != wNone && FromLeftEye(In) == Left)
+                Mask |= 0xFFu << 8 * InputByte(In);
+        }
+        return Mask;
+    }
+};
+
+// A weighted method over one vector of pixels, written once for every vector width. V gives the
+// vector type T and its operations (Add, Madd, And, Or, ShiftRight, ShiftLeft, Set1, Zero), and
+// the two that depend on the instruction set: FormPairs(Weighing, L, R, P) and
+// PackClamped(Blue, Green, Red) (channels as the high 16 bits of 32-bit lanes, to clamped bytes in
+// pixel order, fourth byte 0).
+template <class V, TAnaglyphMethod Method, class Layout>
+struct TWeightedMix {
+    using T = typename V::T;
+    using W = TWeighing<Method, Layout>;
+    static constexpr int N = W::PairCount;
+
+    template <int Out, int I>
+    static T AddPair(T Sum, T P)
+    {
+        constexpr TPairWeights Pw = W::Weights(Out, I);
+        if constexpr (Pw.Lo != 0 || Pw.Hi != 0)
+            Sum = V::Add(Sum, V::Madd(P, V::Set1(Pw.Packed())));
+        if constexpr (Pw.AddLane)
+            Sum = V::Add(Sum, P);
+        return Sum;
+    }
+
+    // 65536 times the channel, before the shift.
+    template <int Out, int... I>
+    static T Sum(const T (&P)[N], std::integer_sequence<int, I...>)
+    {
+        T S = V::Zero();
+        ((S = AddPair<Out, I>(S, P[I])), ...);
+        return S;
+    }
+    template <int Out>
+    static T Sum(const T (&P)[N])
+    {
+        return Sum<Out>(P, std::make_integer_sequence<int, N>());
+    }
+
+    // Channels known to stay in [0, 255]: the byte is bits 16 to 23 of the sum, taken in place.
+    template <int Out>
+    static T Placed(const T (&P)[N])
+    {
+        if constexpr (!W::Computed(Out))
+            return V::Zero();
+        else if constexpr (Out == wRed)
+            return V::And(Sum<wRed>(P), V::Set1(0x00FF0000));
+        else if constexpr (Out == wGreen)
+            return V::And(V::template ShiftRight<8>(Sum<wGreen>(P)), V::Set1(0x0000FF00));
+        else
+            return V::template ShiftRight<16>(Sum<wBlue>(P));
+    }
+
+    static T Mix(T L, T R, T D)
+    {
+        T P[N];
+        V::template FormPairs<W>(L, R, P);
+        T Out;
+        if constexpr (W::Clamped) {
+            const T Zero = V::Zero();
+            const T Green = W::Computed(wGreen) ? Sum<wGreen>(P) : Zero;
+            const T Blue = W::BlueIsGreen ? Green : W::Computed(wBlue) ? Sum<wBlue>(P) : Zero;
+            const T Red = W::Computed(wRed) ? Sum<wRed>(P) : Zero;
+            Out = V::PackClamped(Blue, Green, Red);
+        } else if constexpr (W::BlueIsGreen) {
+            const T Grey = V::template ShiftRight<16>(Sum<wGreen>(P));
+            Out = V::Or(Placed<wRed>(P), V::Or(Grey, V::template ShiftLeft<8>(Grey)));
+        } else {
+            Out = V::Or(Placed<wRed>(P), V::Or(Placed<wGreen>(P), Placed<wBlue>(P)));
+        }
+        Out = V::Or(Out, V::And(D, V::Set1(int32_t(0xFF000000u))));
+        if constexpr (W::CopyMask(true) != 0)
+            Out = V::Or(Out, V::And(L, V::Set1(int32_t(W::CopyMask(true)))));
+        if constexpr (W::CopyMask(false) != 0)
+            Out = V::Or(Out, V::And(R, V::Set1(int32_t(W::CopyMask(false)))));
+        return Out;
+    }
+};
+
+// Blocks of two vectors for the row walk: all sources are read before either store.
+template <class V, TAnaglyphMethod Method, class Layout>
+struct TWeightedOps {
+    using Pixel = TWeightedPixel<Method>;
+    using Mix = TWeightedMix<V, Method, Layout>;
+    static constexpr std::ptrdiff_t Pixels = 2 * V::Pixels;
+    static constexpr std::ptrdiff_t Bytes = 4 * V::Pixels;
+
+    static void Prefetch(const uint8_t* P) { V::Prefetch(P); }
+
+    static void Compose(uint8_t* Dst, const uint8_t* Right, const uint8_t* Left)
+    {
+        const auto L0 = V::Load(Left), L1 = V::Load(Left + Bytes);
+        const auto R0 = V::Load(Right), R1 = V::Load(Right + Bytes);
+        const auto D0 = V::Load(Dst), D1 = V::Load(Dst + Bytes);
+        V::Store(Dst, Mix::Mix(L0, R0, D0));
+        V::Store(Dst + Bytes, Mix::Mix(L1, R1, D1));
+    }
+
+    static void ComposeNoLeft(uint8_t* Dst, const uint8_t* Right)
+    {
+        const auto R0 = V::Load(Right), R1 = V::Load(Right + Bytes);
+        const auto D0 = V::Load(Dst), D1 = V::Load(Dst + Bytes);
+        V::Store(Dst, Mix::Mix(V::Zero(), R0, D0));
+        V::Store(Dst + Bytes, Mix::Mix(V::Zero(), R1, D1));
+    }
+};
+
 // Ops gives blocks of Ops::Pixels pixels: Compose(Dst, Right, Left) and ComposeNoLeft(Dst,
 // Right), each reading all its sources before it stores, and Prefetch(P). Blocks that do not fill
 // a range are finished pixel by pixel through Ops::Pixel.
 //
-// Each block also asks for the same two places of the next row (NextL, NextR): rows are short
-// streams (a few kilobytes each for left and right half), and the hardware prefetchers would
-// otherwise start cold on every row of a frame that does not fit the cache.
+// Each block also asks for the same places of the next row: its left-eye source (or, where
+// there is none, its destination) and its right-eye source. Rows are short streams (a few
+// kilobytes each for left and right half), and the hardware prefetchers would otherwise start
+// cold on every row of a frame that does not fit the cache. With the eyes swapped the right-eye
+// source is the destination itself, and the left eye is read from the other half of the row.
 template <class Ops>
-void PrefetchBlock(const uint8_t* NextL, const uint8_t* NextR, std::ptrdiff_t J)
+void PrefetchBlock(const uint8_t* NextLeft, const uint8_t* NextRight)
 {
-    Ops::Prefetch(NextL + 4 * J);
-    Ops::Prefetch(NextR + 4 * J);
+    Ops::Prefetch(NextLeft);
+    Ops::Prefetch(NextRight);
 }
 
 // Row pointers: R is the row, Right the right-eye pixel of j = 0 (R + 4 * RightShift); the
@@ -138,7 +385,7 @@ void ComposeForward(uint8_t* R, const uint8_t* Right, const uint8_t* NextR,
 {
     std::ptrdiff_t J = Lo;
     for (; Hi - J >= Ops::Pixels; J += Ops::Pixels) {
-        PrefetchBlock<Ops>(NextR, NextRight, J);
+        PrefetchBlock<Ops>(NextR + 4 * (J + Shift), NextRight + 4 * J);
         Ops::Compose(R + 4 * J, Right + 4 * J, R + 4 * (J + Shift));
     }
     for (; J < Hi; ++J)
@@ -153,7 +400,7 @@ void ComposeBackward(uint8_t* R, const uint8_t* Right, const uint8_t* NextR,
     std::ptrdiff_t J = Hi;
     while (J - Lo >= Ops::Pixels) {
         J -= Ops::Pixels;
-        PrefetchBlock<Ops>(NextR, NextRight, J);
+        PrefetchBlock<Ops>(NextR + 4 * (J + Shift), NextRight + 4 * J);
         Ops::Compose(R + 4 * J, Right + 4 * J, R + 4 * (J + Shift));
     }
     while (J > Lo) {
@@ -168,7 +415,7 @@ void ComposeNoLeftRange(uint8_t* R, const uint8_t* Right, const uint8_t* NextR,
 {
     std::ptrdiff_t J = Lo;
     for (; Hi - J >= Ops::Pixels; J += Ops::Pixels) {
-        PrefetchBlock<Ops>(NextR, NextRight, J);
+        PrefetchBlock<Ops>(NextR + 4 * J, NextRight + 4 * J);
         Ops::ComposeNoLeft(R + 4 * J, Right + 4 * J);
     }
     for (; J < Hi; ++J)
@@ -215,10 +462,11 @@ void StretchRows(const uint8_t* const* Src, uint8_t* const* Dst, int32_t Height,
         std::ptrdiff_t J = 0;
         for (; Width - J >= Ops::Pixels; J += Ops::Pixels)
             Ops::Stretch(D + 8 * J, S + 4 * J);
-        for (; J < Width; ++J) {
-            std::memcpy(D + 8 * J, S + 4 * J, 4);
-            std::memcpy(D + 8 * J + 4, S + 4 * J, 4);
-        }
+        if constexpr (Ops::Pixels > 1)
+            for (; J < Width; ++J) {
+                std::memcpy(D + 8 * J, S + 4 * J, 4);
+                std::memcpy(D + 8 * J + 4, S + 4 * J, 4);
+            }
     }
 }
 
