@@ -76,12 +76,16 @@ struct TAvx2 {
     static T Set1(int32_t V) { return _mm256_set1_epi32(V); }
     static T Add(T A, T B) { return _mm256_add_epi32(A, B); }
     static T Madd(T A, T B) { return _mm256_madd_epi16(A, B); }
-    static T And(T A, T B) { return _mm256_and_si256(A, B); }
-    static T Or(T A, T B) { return _mm256_or_si256(A, B); }
     template <int N>
     static T ShiftRight(T A) { return _mm256_srli_epi32(A, N); }
-    template <int N>
-    static T ShiftLeft(T A) { return _mm256_slli_epi32(A, N); }
+
+    // The fourth byte alone, then each insertion masked and or-ed in: cheaper than byte blends.
+    static T Fourth(T D) { return _mm256_and_si256(D, Set1(int32_t(0xFF000000u))); }
+    static T Insert(T Out, uint32_t Mask, T Src)
+    {
+        return _mm256_or_si256(Out, _mm256_and_si256(Src, Set1(int32_t(Mask))));
+    }
+    static T SpreadGrey(T S) { return _mm256_shuffle_epi8(S, Shuffle(0x80800202u, 4)); }
 
     // A byte shuffle given for pixel 0 of each 4-pixel lane, source bytes moving by Step per
     // pixel; 0x80 and above (still so after the additions) give 0.
@@ -104,8 +108,8 @@ struct TAvx2 {
         else if constexpr (FromL == None)
             return _mm256_shuffle_epi8(R, Shuffle(FromR, 4));
         else
-            return Or(_mm256_shuffle_epi8(L, Shuffle(FromL, 4)),
-                      _mm256_shuffle_epi8(R, Shuffle(FromR, 4)));
+            return _mm256_or_si256(_mm256_shuffle_epi8(L, Shuffle(FromL, 4)),
+                                   _mm256_shuffle_epi8(R, Shuffle(FromR, 4)));
     }
     template <class W>
     static void FormPairs(T L, T R, T (&P)[3])

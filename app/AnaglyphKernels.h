@@ -257,10 +257,14 @@ struct TWeighing {
 };
 
 // A weighted method over one vector of pixels, written once for every vector width. V gives the
-// vector type T and its operations (Add, Madd, And, Or, ShiftRight, ShiftLeft, Set1, Zero), and
-// the two that depend on the instruction set: FormPairs(Weighing, L, R, P) and
-// PackClamped(Blue, Green, Red) (channels as the high 16 bits of 32-bit lanes, to clamped bytes in
-// pixel order, fourth byte 0).
+// vector type T and its operations (Add, Madd, ShiftRight, Set1, Zero) and those that depend on
+// the instruction set:
+//   FormPairs<Weighing>(L, R, P)        the pairs of Layout, from both eyes' pixels;
+//   PackClamped(Blue, Green, Red)       channels (the high 16 bits of 32-bit lanes) to clamped
+//                                       bytes in pixel order, fourth byte 0;
+//   Fourth(D), Insert(Out, Mask, Src)   a pixel built from D's fourth byte, then from the bytes
+//                                       of Src under Mask (Insert may assume them 0 in Out);
+//   SpreadGrey(S)                       byte 2 of each lane into bytes 0 and 1, the rest 0.
 template <class V, TAnaglyphMethod Method, class Layout>
 struct TWeightedMix {
     using T = typename V::T;
@@ -289,45 +293,38 @@ struct TWeightedMix {
     template <int Out>
     static T Sum(const T (&P)[N])
     {
-        return Sum<Out>(P, std::make_integer_sequence<int, N>());
-    }
-
-    // Channels known to stay in [0, 255]: the byte is bits 16 to 23 of the sum, taken in place.
-    template <int Out>
-    static T Placed(const T (&P)[N])
-    {
-        if constexpr (!W::Computed(Out))
-            return V::Zero();
-        else if constexpr (Out == wRed)
-            return V::And(Sum<wRed>(P), V::Set1(0x00FF0000));
-        else if constexpr (Out == wGreen)
-            return V::And(V::template ShiftRight<8>(Sum<wGreen>(P)), V::Set1(0x0000FF00));
+        if constexpr (W::Computed(Out))
+            return Sum<Out>(P, std::make_integer_sequence<int, N>());
         else
-            return V::template ShiftRight<16>(Sum<wBlue>(P));
+            return V::Zero();
     }
 
     static T Mix(T L, T R, T D)
     {
         T P[N];
         V::template FormPairs<W>(L, R, P);
-        T Out;
+        const T Red = Sum<wRed>(P), Green = Sum<wGreen>(P);
+        const T Blue = W::BlueIsGreen ? Green : Sum<wBlue>(P);
+        T Out = V::Fourth(D);
         if constexpr (W::Clamped) {
-            const T Zero = V::Zero();
-            const T Green = W::Computed(wGreen) ? Sum<wGreen>(P) : Zero;
-            const T Blue = W::BlueIsGreen ? Green : W::Computed(wBlue) ? Sum<wBlue>(P) : Zero;
-            const T Red = W::Computed(wRed) ? Sum<wRed>(P) : Zero;
-            Out = V::PackClamped(Blue, Green, Red);
-        } else if constexpr (W::BlueIsGreen) {
-            const T Grey = V::template ShiftRight<16>(Sum<wGreen>(P));
-            Out = V::Or(Placed<wRed>(P), V::Or(Grey, V::template ShiftLeft<8>(Grey)));
+            Out = V::Insert(Out, 0x00FFFFFF, V::PackClamped(Blue, Green, Red));
         } else {
-            Out = V::Or(Placed<wRed>(P), V::Or(Placed<wGreen>(P), Placed<wBlue>(P)));
+            // Every channel stays in [0, 255]: its byte is bits 16 to 23 of the sum.
+            if constexpr (W::Computed(wRed))
+                Out = V::Insert(Out, 0x00FF0000, Red);
+            if constexpr (W::BlueIsGreen) {
+                Out = V::Insert(Out, 0x0000FFFF, V::SpreadGrey(Green));
+            } else {
+                if constexpr (W::Computed(wGreen))
+                    Out = V::Insert(Out, 0x0000FF00, V::template ShiftRight<8>(Green));
+                if constexpr (W::Computed(wBlue))
+                    Out = V::Insert(Out, 0x000000FF, V::template ShiftRight<16>(Blue));
+            }
         }
-        Out = V::Or(Out, V::And(D, V::Set1(int32_t(0xFF000000u))));
         if constexpr (W::CopyMask(true) != 0)
-            Out = V::Or(Out, V::And(L, V::Set1(int32_t(W::CopyMask(true)))));
+            Out = V::Insert(Out, W::CopyMask(true), L);
         if constexpr (W::CopyMask(false) != 0)
-            Out = V::Or(Out, V::And(R, V::Set1(int32_t(W::CopyMask(false)))));
+            Out = V::Insert(Out, W::CopyMask(false), R);
         return Out;
     }
 };

@@ -80,8 +80,15 @@ struct TSse2 {
     static T Or(T A, T B) { return _mm_or_si128(A, B); }
     template <int N>
     static T ShiftRight(T A) { return _mm_srli_epi32(A, N); }
-    template <int N>
-    static T ShiftLeft(T A) { return _mm_slli_epi32(A, N); }
+
+    // No byte blend: the fourth byte alone, then each insertion masked and or-ed in.
+    static T Fourth(T D) { return And(D, Set1(int32_t(0xFF000000u))); }
+    static T Insert(T Out, uint32_t Mask, T Src) { return Or(Out, And(Src, Set1(int32_t(Mask)))); }
+    static T SpreadGrey(T S)
+    {
+        const T G = _mm_srli_epi32(S, 16);  // the channel stays in [0, 255]: nothing above it
+        return Or(G, _mm_slli_epi32(G, 8));
+    }
 
     // Words of each pixel swapped: r, fourth byte, b, g.
     static T SwapWords(T V) { return _mm_shufflehi_epi16(_mm_shufflelo_epi16(V, 0xB1), 0xB1); }
