@@ -58,10 +58,12 @@ struct TAvx2Ops {
 };
 
 // Weighted methods, 8 pixels per vector. Each pixel's six inputs become three pairs of 16-bit
-// words, (Lr, Lg), (Lb, Rg), (Rr, Rb), by byte shuffles: the inputs that carry weights beyond
-// 16 bits (Lg, Rg, Rb) are all Hi words, and inputs no channel weighs are left out.
+// words, (Lb, Lg), (Rr, Rg), (Lr, Rb), by byte shuffles: the inputs that carry weights beyond
+// 16 bits (Lg, Rg, Rb) are all Hi words, and inputs no channel weighs are left out. The pair of
+// both eyes takes each input from a different 16-bit half of its pixel (Lr from the high half,
+// Rb from the low), so one word blend and one shuffle form it.
 struct TAvx2Layout {
-    static constexpr TPair Pairs[3] = {{wLr, wLg}, {wLb, wRg}, {wRr, wRb}};
+    static constexpr TPair Pairs[3] = {{wLb, wLg}, {wRr, wRg}, {wLr, wRb}};
     static constexpr bool Masked = true;
 };
 
@@ -74,6 +76,18 @@ struct TAvx2 {
     static void Prefetch(const uint8_t* P) { TAvx2Ops::Prefetch(P); }
     static T Zero() { return _mm256_setzero_si256(); }
     static T Set1(int32_t V) { return _mm256_set1_epi32(V); }
+    static T FirstLanes(std::ptrdiff_t N)
+    {
+        return _mm256_cmpgt_epi32(Set1(int32_t(N)), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+    }
+    static T LoadSome(const uint8_t* P, std::ptrdiff_t N)
+    {
+        return _mm256_maskload_epi32(reinterpret_cast<const int*>(P), FirstLanes(N));
+    }
+    static void StoreSome(uint8_t* P, T V, std::ptrdiff_t N)
+    {
+        _mm256_maskstore_epi32(reinterpret_cast<int*>(P), FirstLanes(N), V);
+    }
     static T Add(T A, T B) { return _mm256_add_epi32(A, B); }
     static T Madd(T A, T B) { return _mm256_madd_epi16(A, B); }
     template <int N>
@@ -85,6 +99,7 @@ struct TAvx2 {
     {
         return _mm256_or_si256(Out, _mm256_and_si256(Src, Set1(int32_t(Mask))));
     }
+    static T InsertClean(T Out, T Src) { return _mm256_or_si256(Out, Src); }
     static T SpreadGrey(T S) { return _mm256_shuffle_epi8(S, Shuffle(0x80800202u, 4)); }
 
     // A byte shuffle given for pixel 0 of each 4-pixel lane, source bytes moving by Step per
@@ -108,8 +123,31 @@ struct TAvx2 {
         else if constexpr (FromL == None)
             return _mm256_shuffle_epi8(R, Shuffle(FromR, 4));
         else
-            return _mm256_or_si256(_mm256_shuffle_epi8(L, Shuffle(FromL, 4)),
-                                   _mm256_shuffle_epi8(R, Shuffle(FromR, 4)));
+            return _mm256_shuffle_epi8(BlendHalves<FromL, FromR>(L, R),
+                                       Shuffle(MergeShuffles(FromL, FromR), 4));
+    }
+
+    // Per byte the one of two shuffles that does not give 0.
+    static constexpr uint32_t MergeShuffles(uint32_t A, uint32_t B)
+    {
+        uint32_t M = 0;
+        for (int K = 0; K < 32; K += 8)
+            M |= ((A >> K & 0xFF) == 0x80 ? B >> K & 0xFF : A >> K & 0xFF) << K;
+        return M;
+    }
+
+    // A pixel of L's 16-bit half that FromL reads and R's other half.
+    template <uint32_t FromL, uint32_t FromR>
+    static T BlendHalves(T L, T R)
+    {
+        constexpr bool LeftHigh = (FromL & 0x80) != 0;  // L's input is the Hi byte of the pair
+        constexpr uint32_t LeftByte = LeftHigh ? FromL >> 16 & 0xFF : FromL & 0xFF;
+        constexpr uint32_t RightByte = LeftHigh ? FromR & 0xFF : FromR >> 16 & 0xFF;
+        static_assert(LeftByte / 2 != RightByte / 2, "both inputs in one half of the pixel");
+        if constexpr (LeftByte / 2 == 1)
+            return _mm256_blend_epi16(R, L, 0xAA);
+        else
+            return _mm256_blend_epi16(L, R, 0xAA);
     }
     template <class W>
     static void FormPairs(T L, T R, T (&P)[3])

@@ -91,20 +91,23 @@ template <TAnaglyphMethod Method>
 struct TWeightedPixel {
     using Pixel = TWeightedPixel;
     static constexpr std::ptrdiff_t Pixels = 1;
-    static uint8_t Channel(const int32_t (&W)[6], const int32_t (&In)[6])
+    // Written out with the weights as constants, so that zero weights cost nothing.
+    template <int Out>
+    static uint8_t Channel(int32_t Lr, int32_t Lg, int32_t Lb, int32_t Rr, int32_t Rg, int32_t Rb)
     {
-        int32_t Sum = 0;
-        for (int K = 0; K < 6; ++K)
-            Sum += W[K] * In[K];
+        constexpr const int32_t(&W)[6] = MethodWeights[Method][Out];
+        const int32_t Sum = W[wLr] * Lr + W[wLg] * Lg + W[wLb] * Lb + W[wRr] * Rr +
+                            W[wRg] * Rg + W[wRb] * Rb;
         const int32_t V = Sum >> 16;
         return uint8_t(V < 0 ? 0 : V > 255 ? 255 : V);
     }
     static void Compose(uint8_t* Dst, const uint8_t* Right, const uint8_t* Left)
     {
-        const TWeights& W = MethodWeights[Method];
-        const int32_t In[6] = {Left[2], Left[1], Left[0], Right[2], Right[1], Right[0]};
-        const uint8_t Red = Channel(W[wRed], In), Green = Channel(W[wGreen], In),
-                      Blue = Channel(W[wBlue], In);
+        const int32_t Lr = Left[2], Lg = Left[1], Lb = Left[0];
+        const int32_t Rr = Right[2], Rg = Right[1], Rb = Right[0];
+        const uint8_t Red = Channel<wRed>(Lr, Lg, Lb, Rr, Rg, Rb);
+        const uint8_t Green = Channel<wGreen>(Lr, Lg, Lb, Rr, Rg, Rb);
+        const uint8_t Blue = Channel<wBlue>(Lr, Lg, Lb, Rr, Rg, Rb);
         Dst[0] = Blue;
         Dst[1] = Green;
         Dst[2] = Red;
@@ -263,8 +266,10 @@ struct TWeighing {
 //   PackClamped(Blue, Green, Red)       channels (the high 16 bits of 32-bit lanes) to clamped
 //                                       bytes in pixel order, fourth byte 0;
 //   Fourth(D), Insert(Out, Mask, Src)   a pixel built from D's fourth byte, then from the bytes
-//                                       of Src under Mask (Insert may assume them 0 in Out);
-//   SpreadGrey(S)                       byte 2 of each lane into bytes 0 and 1, the rest 0.
+//                                       of Src under Mask (Insert may assume them 0 in Out;
+//                                       InsertClean also that Src is 0 outside Mask);
+//   SpreadGrey(S)                       byte 2 of each lane into bytes 0 and 1, the rest 0;
+//   LoadSome(P, N), StoreSome(P, V, N)  the first N < Pixels pixels only.
 template <class V, TAnaglyphMethod Method, class Layout>
 struct TWeightedMix {
     using T = typename V::T;
@@ -307,13 +312,13 @@ struct TWeightedMix {
         const T Blue = W::BlueIsGreen ? Green : Sum<wBlue>(P);
         T Out = V::Fourth(D);
         if constexpr (W::Clamped) {
-            Out = V::Insert(Out, 0x00FFFFFF, V::PackClamped(Blue, Green, Red));
+            Out = V::InsertClean(Out, V::PackClamped(Blue, Green, Red));
         } else {
             // Every channel stays in [0, 255]: its byte is bits 16 to 23 of the sum.
             if constexpr (W::Computed(wRed))
                 Out = V::Insert(Out, 0x00FF0000, Red);
             if constexpr (W::BlueIsGreen) {
-                Out = V::Insert(Out, 0x0000FFFF, V::SpreadGrey(Green));
+                Out = V::InsertClean(Out, V::SpreadGrey(Green));
             } else {
                 if constexpr (W::Computed(wGreen))
                     Out = V::Insert(Out, 0x0000FF00, V::template ShiftRight<8>(Green));
@@ -329,10 +334,37 @@ struct TWeightedMix {
     }
 };
 
-// Blocks of two vectors for the row walk: all sources are read before either store.
+// Blocks of one vector; fewer pixels (the end of a range) go through partial loads and stores,
+// so that the vector paths need no per-pixel code. All sources are read before the store.
+template <class V, TAnaglyphMethod Method, class Layout>
+struct TWeightedOne {
+    using Mix = TWeightedMix<V, Method, Layout>;
+    static constexpr std::ptrdiff_t Pixels = V::Pixels;
+
+    static void Prefetch(const uint8_t*) {}  // the end of a range: its lines are near
+    static void Compose(uint8_t* Dst, const uint8_t* Right, const uint8_t* Left)
+    {
+        V::Store(Dst, Mix::Mix(V::Load(Left), V::Load(Right), V::Load(Dst)));
+    }
+    static void ComposeNoLeft(uint8_t* Dst, const uint8_t* Right)
+    {
+        V::Store(Dst, Mix::Mix(V::Zero(), V::Load(Right), V::Load(Dst)));
+    }
+    // Count < Pixels pixels; Left may be null (no left eye).
+    static void ComposeSome(uint8_t* Dst, const uint8_t* Right, const uint8_t* Left,
+                            std::ptrdiff_t Count)
+    {
+        const auto L = Left != nullptr ? V::LoadSome(Left, Count) : V::Zero();
+        const auto R = V::LoadSome(Right, Count), D = V::LoadSome(Dst, Count);
+        V::StoreSome(Dst, Mix::Mix(L, R, D), Count);
+    }
+};
+
+// Blocks of two vectors, all sources read before either store; what is left of a range goes
+// by one vector (Smaller).
 template <class V, TAnaglyphMethod Method, class Layout>
 struct TWeightedOps {
-    using Pixel = TWeightedPixel<Method>;
+    using Smaller = TWeightedOne<V, Method, Layout>;
     using Mix = TWeightedMix<V, Method, Layout>;
     static constexpr std::ptrdiff_t Pixels = 2 * V::Pixels;
     static constexpr std::ptrdiff_t Bytes = 4 * V::Pixels;
@@ -358,14 +390,20 @@ struct TWeightedOps {
 };
 
 // Ops gives blocks of Ops::Pixels pixels: Compose(Dst, Right, Left) and ComposeNoLeft(Dst,
-// Right), each reading all its sources before it stores, and Prefetch(P). Blocks that do not fill
-// a range are finished pixel by pixel through Ops::Pixel.
+// Right), each reading all its sources before it stores, and Prefetch(P). What blocks do not fill
+// of a range goes by Ops::Smaller blocks when Ops has them, else at once through
+// Ops::ComposeSome when Ops has it, else pixel by pixel through Ops::Pixel.
 //
 // Each block also asks for the same places of the next row: its left-eye source (or, where
 // there is none, its destination) and its right-eye source. Rows are short streams (a few
 // kilobytes each for left and right half), and the hardware prefetchers would otherwise start
 // cold on every row of a frame that does not fit the cache. With the eyes swapped the right-eye
 // source is the destination itself, and the left eye is read from the other half of the row.
+template <class Ops>
+constexpr bool HasSmaller = requires { typename Ops::Smaller; };
+template <class Ops>
+constexpr bool HasSome = requires { &Ops::ComposeSome; };
+
 template <class Ops>
 void PrefetchBlock(const uint8_t* NextLeft, const uint8_t* NextRight)
 {
@@ -385,8 +423,15 @@ void ComposeForward(uint8_t* R, const uint8_t* Right, const uint8_t* NextR,
         PrefetchBlock<Ops>(NextR + 4 * (J + Shift), NextRight + 4 * J);
         Ops::Compose(R + 4 * J, Right + 4 * J, R + 4 * (J + Shift));
     }
-    for (; J < Hi; ++J)
-        Ops::Pixel::Compose(R + 4 * J, Right + 4 * J, R + 4 * (J + Shift));
+    if constexpr (HasSmaller<Ops>) {
+        ComposeForward<typename Ops::Smaller>(R, Right, NextR, NextRight, Shift, J, Hi);
+    } else if constexpr (HasSome<Ops>) {
+        if (J < Hi)
+            Ops::ComposeSome(R + 4 * J, Right + 4 * J, R + 4 * (J + Shift), Hi - J);
+    } else {
+        for (; J < Hi; ++J)
+            Ops::Pixel::Compose(R + 4 * J, Right + 4 * J, R + 4 * (J + Shift));
+    }
 }
 
 template <class Ops>
@@ -400,9 +445,16 @@ void ComposeBackward(uint8_t* R, const uint8_t* Right, const uint8_t* NextR,
         PrefetchBlock<Ops>(NextR + 4 * (J + Shift), NextRight + 4 * J);
         Ops::Compose(R + 4 * J, Right + 4 * J, R + 4 * (J + Shift));
     }
-    while (J > Lo) {
-        --J;
-        Ops::Pixel::Compose(R + 4 * J, Right + 4 * J, R + 4 * (J + Shift));
+    if constexpr (HasSmaller<Ops>) {
+        ComposeBackward<typename Ops::Smaller>(R, Right, NextR, NextRight, Shift, Lo, J);
+    } else if constexpr (HasSome<Ops>) {
+        if (J > Lo)
+            Ops::ComposeSome(R + 4 * Lo, Right + 4 * Lo, R + 4 * (Lo + Shift), J - Lo);
+    } else {
+        while (J > Lo) {
+            --J;
+            Ops::Pixel::Compose(R + 4 * J, Right + 4 * J, R + 4 * (J + Shift));
+        }
     }
 }
 
@@ -415,8 +467,15 @@ void ComposeNoLeftRange(uint8_t* R, const uint8_t* Right, const uint8_t* NextR,
         PrefetchBlock<Ops>(NextR + 4 * J, NextRight + 4 * J);
         Ops::ComposeNoLeft(R + 4 * J, Right + 4 * J);
     }
-    for (; J < Hi; ++J)
-        Ops::Pixel::ComposeNoLeft(R + 4 * J, Right + 4 * J);
+    if constexpr (HasSmaller<Ops>) {
+        ComposeNoLeftRange<typename Ops::Smaller>(R, Right, NextR, NextRight, J, Hi);
+    } else if constexpr (HasSome<Ops>) {
+        if (J < Hi)
+            Ops::ComposeSome(R + 4 * J, Right + 4 * J, nullptr, Hi - J);
+    } else {
+        for (; J < Hi; ++J)
+            Ops::Pixel::ComposeNoLeft(R + 4 * J, Right + 4 * J);
+    }
 }
 
 // Right-eye sources (j + RightShift, RightShift >= 0) never lie left of their destination, and
@@ -437,7 +496,7 @@ void ComposeRow(uint8_t* R, const uint8_t* NextR, const TComposeRowPlan& P)
         const uint8_t Kept[4] = {Right[0], Right[1], Right[2], Right[3]};
         ComposeBackward<Ops>(R, Right, NextR, NextRight, P.LeftShift, P.LeftFirst, H);
         ComposeNoLeftRange<Ops>(R, Right, NextR, NextRight, 1, P.LeftFirst);
-        Ops::Pixel::ComposeNoLeft(R, Kept);
+        ComposeNoLeftRange<Ops>(R, Kept, NextR, NextRight, 0, 1);
     }
 }
 

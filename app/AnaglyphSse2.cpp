@@ -74,6 +74,34 @@ struct TSse2 {
     static void Prefetch(const uint8_t* P) { TSse2Ops::Prefetch(P); }
     static T Zero() { return _mm_setzero_si128(); }
     static T Set1(int32_t V) { return _mm_set1_epi32(V); }
+    static T LoadSome(const uint8_t* P, std::ptrdiff_t N)  // N of 1 to 3
+    {
+        int32_t Third = 0;
+        if (N == 3)
+            std::memcpy(&Third, P + 8, 4);
+        const T Low = N == 1 ? _mm_cvtsi32_si128(Word(P))
+                             : _mm_loadl_epi64(reinterpret_cast<const __m128i*>(P));
+        return _mm_unpacklo_epi64(Low, _mm_cvtsi32_si128(Third));
+    }
+    static void StoreSome(uint8_t* P, T V, std::ptrdiff_t N)
+    {
+        if (N == 1) {
+            const int32_t First = _mm_cvtsi128_si32(V);
+            std::memcpy(P, &First, 4);
+            return;
+        }
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(P), V);
+        if (N == 3) {
+            const int32_t Third = _mm_cvtsi128_si32(_mm_srli_si128(V, 8));
+            std::memcpy(P + 8, &Third, 4);
+        }
+    }
+    static int32_t Word(const uint8_t* P)
+    {
+        int32_t W;
+        std::memcpy(&W, P, 4);
+        return W;
+    }
     static T Add(T A, T B) { return _mm_add_epi32(A, B); }
     static T Madd(T A, T B) { return _mm_madd_epi16(A, B); }
     static T And(T A, T B) { return _mm_and_si128(A, B); }
@@ -84,6 +112,7 @@ struct TSse2 {
     // No byte blend: the fourth byte alone, then each insertion masked and or-ed in.
     static T Fourth(T D) { return And(D, Set1(int32_t(0xFF000000u))); }
     static T Insert(T Out, uint32_t Mask, T Src) { return Or(Out, And(Src, Set1(int32_t(Mask)))); }
+    static T InsertClean(T Out, T Src) { return Or(Out, Src); }
     static T SpreadGrey(T S)
     {
         const T G = _mm_srli_epi32(S, 16);  // the channel stays in [0, 255]: nothing above it
