@@ -176,8 +176,10 @@ struct TAvx2Stretch {
     static void Stretch(uint8_t* Dst, const uint8_t* Src)
     {
         const __m256i V = TAvx2Ops::Load(Src);
-        TAvx2Ops::Store(Dst, _mm256_permutevar8x32_epi32(V, _mm256_setr_epi32(0, 0, 1, 1, 2, 2, 3, 3)));
-        TAvx2Ops::Store(Dst + 32, _mm256_permutevar8x32_epi32(V, _mm256_setr_epi32(4, 4, 5, 5, 6, 6, 7, 7)));
+        const __m256i Low = _mm256_setr_epi32(0, 0, 1, 1, 2, 2, 3, 3);
+        const __m256i High = _mm256_setr_epi32(4, 4, 5, 5, 6, 6, 7, 7);
+        TAvx2Ops::Store(Dst, _mm256_permutevar8x32_epi32(V, Low));
+        TAvx2Ops::Store(Dst + 32, _mm256_permutevar8x32_epi32(V, High));
     }
 };
 

@@ -74,33 +74,29 @@ struct TSse2 {
     static void Prefetch(const uint8_t* P) { TSse2Ops::Prefetch(P); }
     static T Zero() { return _mm_setzero_si128(); }
     static T Set1(int32_t V) { return _mm_set1_epi32(V); }
+    // One pixel as a 32-bit value, through memcpy: rows need not be aligned.
+    static int32_t LoadPixel(const uint8_t* P)
+    {
+        int32_t V;
+        std::memcpy(&V, P, 4);
+        return V;
+    }
+    static void StorePixel(uint8_t* P, int32_t V) { std::memcpy(P, &V, 4); }
     static T LoadSome(const uint8_t* P, std::ptrdiff_t N)  // N of 1 to 3
     {
-        int32_t Third = 0;
-        if (N == 3)
-            std::memcpy(&Third, P + 8, 4);
-        const T Low = N == 1 ? _mm_cvtsi32_si128(Word(P))
+        const T Low = N == 1 ? _mm_cvtsi32_si128(LoadPixel(P))
                              : _mm_loadl_epi64(reinterpret_cast<const __m128i*>(P));
-        return _mm_unpacklo_epi64(Low, _mm_cvtsi32_si128(Third));
+        return _mm_unpacklo_epi64(Low, _mm_cvtsi32_si128(N == 3 ? LoadPixel(P + 8) : 0));
     }
     static void StoreSome(uint8_t* P, T V, std::ptrdiff_t N)
     {
         if (N == 1) {
-            const int32_t First = _mm_cvtsi128_si32(V);
-            std::memcpy(P, &First, 4);
+            StorePixel(P, _mm_cvtsi128_si32(V));
             return;
         }
         _mm_storel_epi64(reinterpret_cast<__m128i*>(P), V);
-        if (N == 3) {
-            const int32_t Third = _mm_cvtsi128_si32(_mm_srli_si128(V, 8));
-            std::memcpy(P + 8, &Third, 4);
-        }
-    }
-    static int32_t Word(const uint8_t* P)
-    {
-        int32_t W;
-        std::memcpy(&W, P, 4);
-        return W;
+        if (N == 3)
+            StorePixel(P + 8, _mm_cvtsi128_si32(_mm_srli_si128(V, 8)));
     }
     static T Add(T A, T B) { return _mm_add_epi32(A, B); }
     static T Madd(T A, T B) { return _mm_madd_epi16(A, B); }

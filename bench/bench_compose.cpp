@@ -183,7 +183,8 @@ bool BenchMethod(int32_t W, int32_t H, int Runs, Frame& F, TTime Memcpy,
     char Name[64];
     std::snprintf(Name, sizeof Name, "%s%s (%s)", MethodNames[Method], Swap ? " swap" : "",
                   ComposeImplName(ComposeImplInUse()));
-    Production = Time(Runs, [&] { ComposeAnaglyphMethod(F.Rows.data(), H, W, Offset, Method, Swap); });
+    Production =
+        Time(Runs, [&] { ComposeAnaglyphMethod(F.Rows.data(), H, W, Offset, Method, Swap); });
     PrintRow(W, H, Name, Production, Memcpy);
     PrintOtherImpls(W, H, Runs, Memcpy, [&](TComposeImpl Impl) {
         ComposeAnaglyphMethodWith(Impl, F.Rows.data(), H, W, Offset, Method, Swap);

@@ -408,14 +408,15 @@ void CheckMethods(const TestFrame& Captured, int32_t N, std::mt19937& Rng)
 }
 
 // Widths covering every tail of the 4-, 8- and 16-pixel blocks on each side of the left-eye
-// range, HalfWidth 0 and 1, and offsets at 0, negative, at both edges of the row and past them.
+// range, HalfWidth 0 and 1, and offsets at 0, negative, at both edges of the row and past them
+// (for the swapped eyes the edges are 1 - HalfWidth and W - 2 HalfWidth + 1).
 TEST(AnaglyphMethods, MatchTheOracle)
 {
     std::mt19937 Rng(9);
     for (int32_t W = 0; W <= 71; ++W) {
         const int32_t H = W / 2;
-        for (int32_t N : {0, 1, -1, -H, 1 - H, H - 1, W - H, W - H + 1, -W - 3, W + 3,
-                          INT32_MIN, INT32_MAX}) {
+        for (int32_t N : {0, 1, -1, -H, 1 - H, H - 1, W - H, W - H + 1, W - 2 * H + 1,
+                          W - 2 * H + 2, -W - 3, W + 3, INT32_MIN, INT32_MAX}) {
             TestFrame F(W, 2, Rng);
             CheckMethods(F, N, Rng);
             if (HasFatalFailure())
