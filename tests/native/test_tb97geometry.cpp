@@ -201,8 +201,14 @@ TEST(TB97Screen, MoveOnScreenOverAWorkArea)
     EXPECT_EQ(BoundsOfRect({INT32_MIN, 0, INT32_MAX, 1}).Width, INT32_MAX);
     // Already inside: bounds set all the same, unchanged.
     EXPECT_EQ(MoveOnScreenRect({10, 10, 50, 50}, work, false), (TGeomRect{10, 10, 50, 50}));
-    // Larger than the work area: cut to it.
+    // Larger than the work area: cut to it along that extent only; exactly its size is kept.
     EXPECT_EQ(MoveOnScreenRect({-50, 20, 850, 700}, work, false), (TGeomRect{0, 0, 800, 600}));
+    const TGeomRect inner{100, 50, 900, 650};  // smaller than the screen, away from the origin
+    EXPECT_EQ(MoveOnScreenRect({150, 80, 950, 680}, inner, true), std::nullopt);
+    EXPECT_EQ(MoveOnScreenRect({150, 80, 950, 680}, inner, false), inner);
+    EXPECT_EQ(MoveOnScreenRect({150, 80, 951, 180}, inner, true), (TGeomRect{100, 80, 900, 180}));
+    EXPECT_EQ(MoveOnScreenRect({300, 40, 400, 641}, inner, true), (TGeomRect{300, 50, 400, 650}));
+    EXPECT_EQ(MoveOnScreenRect({2000, 0, 2100, 700}, inner, true), (TGeomRect{800, 50, 900, 650}));
     // A work area away from the origin (a second monitor).
     const TGeomRect second{800, 0, 1600, 570};
     EXPECT_EQ(MoveOnScreenRect({100, 100, 200, 150}, second, true), (TGeomRect{800, 100, 900, 150}));
@@ -211,33 +217,4 @@ TEST(TB97Screen, MoveOnScreenOverAWorkArea)
     const auto far = MoveOnScreenRect({INT32_MIN, INT32_MIN, INT32_MIN + 100, INT32_MIN + 50}, work, true);
     ASSERT_TRUE(far.has_value());
     EXPECT_EQ(*far, (TGeomRect{0, 0, 100, 50}));
-}
-
-TEST(TB97Screen, MoveOnScreenCutsOnlyWhatIsLargerThanTheWorkArea)
-{
-    // Smaller than the screen and away from the origin: 800 wide, 600 high.
-    const TGeomRect work{100, 50, 900, 650};
-    struct Case {
-        TGeomRect r;
-        bool onlyIfOff;
-        std::optional<TGeomRect> expected;
-    } cases[] = {
-        // Exactly the work area's size fits: left alone when partly on it, else moved in whole.
-        {{150, 80, 950, 680}, true, std::nullopt},
-        {{150, 80, 950, 680}, false, TGeomRect{100, 50, 900, 650}},
-        // One pixel wider: cut across only, kept where it was down the screen.
-        {{150, 80, 951, 180}, true, TGeomRect{100, 80, 900, 180}},
-        {{-700, 80, 101, 180}, false, TGeomRect{100, 80, 900, 180}},
-        // One pixel higher: cut down only.
-        {{300, 40, 400, 641}, true, TGeomRect{300, 50, 400, 650}},
-        // Higher than the work area and wholly off it to the right.
-        {{2000, 0, 2100, 700}, true, TGeomRect{800, 50, 900, 650}},
-        // A stored 999999 x 99999 client size, far in both directions.
-        {{-5000, 300, 994999, 100299}, true, TGeomRect{100, 50, 900, 650}},
-        // Tiny and wholly off: moved, not grown.
-        {{10, 10, 14, 13}, true, TGeomRect{100, 50, 104, 53}},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(MoveOnScreenRect(c.r, work, c.onlyIfOff), c.expected)
-            << c.r.Left << "," << c.r.Top << "," << c.r.Right << "," << c.r.Bottom << " " << c.onlyIfOff;
 }

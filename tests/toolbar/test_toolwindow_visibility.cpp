@@ -26,39 +26,26 @@ bool IsAbove(HWND upper, HWND lower)
 // The caption routine leaves an alpha byte that the screen does not keep.
 bool SameColours(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b)
 {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](uint32_t x, uint32_t y) { return (x & 0xFFFFFF) == (y & 0xFFFFFF); });
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](uint32_t x, uint32_t y) { return !((x ^ y) << 8); });
 }
 
 // Another program: a window of another thread, which takes the foreground from this one.
-class TOtherProgram {
-public:
-    explicit TOtherProgram(RECT r)
-        : FThread([this, r] {
-              HWND w = CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, r.left, r.top,
-                                       r.right - r.left, r.bottom - r.top, nullptr, nullptr, nullptr, nullptr);
-              Window = w;
-              while (!FQuit) {
-                  MSG m;
-                  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
-                      DispatchMessageW(&m);
-                  Sleep(5);
-              }
-              DestroyWindow(w);
-          })
-    {
-        PumpUntil([this] { return Window != nullptr; }, 2000);
-    }
+struct TOtherProgram {
+    std::atomic<HWND> Window{nullptr};
+    std::atomic<bool> Quit{false};
+    std::thread Thread{[this] {
+        Window = CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 700, 500, 200, 100,
+                                 nullptr, nullptr, nullptr, nullptr);
+        for (MSG m; !Quit; Sleep(5))
+            while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+                DispatchMessageW(&m);
+        DestroyWindow(Window);
+    }};
     ~TOtherProgram()
     {
-        FQuit = true;
-        FThread.join();
+        Quit = true;
+        Thread.join();
     }
-    std::atomic<HWND> Window{nullptr};
-
-private:
-    std::atomic<bool> FQuit{false};
-    std::thread FThread;
 };
 
 }  // namespace
@@ -108,8 +95,8 @@ TEST_F(ToolWindowVisibilityTest, HidesWhileTheApplicationIsInactive)
     TToolWindow97* bar = Float(true);
     ASSERT_TRUE(Visible(bar));
     // Another thread's window takes the foreground: this thread has no active window then.
-    TOtherProgram other(RECT{50, 50, 250, 150});
-    ASSERT_TRUE(other.Window);
+    TOtherProgram other;
+    ASSERT_TRUE(PumpUntil([&] { return other.Window != nullptr; }, 2000));
     BringToFront(other.Window);
     const bool hid = PumpUntil([&] { return !ApplicationIsActive() && !Visible(bar); }, 3000);
     BringToFront(Form->Handle());
@@ -188,40 +175,38 @@ TEST_F(ToolWindowVisibilityTest, WithoutAFormNeverShown)
 }
 
 // However the form comes back to the front (the window system raising it as it takes the
-// focus), the tool window is in front of it: on the screen, under the mouse and in the Z order.
+// focus), the tool window is in front of it: in the Z order, on the screen and under the mouse.
 TEST_F(ToolWindowVisibilityTest, InFrontOfItsFormAgainWhenTheFormComesBack)
 {
-    TOtherProgram other(RECT{700, 500, 900, 600});
-    ASSERT_TRUE(other.Window);
+    TOtherProgram other;
+    ASSERT_TRUE(PumpUntil([&] { return other.Window != nullptr; }, 2000));
     HWND form = Form->Handle();
-    struct Case {
-        const char* what;
+    const struct {
         bool hideWhenInactive;
         std::function<void()> away, back;
     } cases[] = {
-        {"clicks", true, [] { ClickAt(POINT{750, 550}); }, [] { ClickAt(POINT{150, 380}); }},
-        {"foreground, shown throughout", false, [&] { BringToFront(other.Window); }, [&] { BringToFront(form); }},
-        {"minimise and restore", true, [&] { ShowWindow(form, SW_MINIMIZE); }, [&] { ShowWindow(form, SW_RESTORE); }},
+        {true, [] { ClickAt(POINT{750, 550}); }, [] { ClickAt(POINT{150, 380}); }},
+        {false, [&] { BringToFront(other.Window); }, [&] { BringToFront(form); }},
+        {true, [&] { ShowWindow(form, SW_MINIMIZE); }, [&] { ShowWindow(form, SW_RESTORE); }},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
         TToolWindow97* bar = Float(c.hideWhenInactive);  // over the form's lower half
         int closes = 0;
         bar->OnClose = [&](TObject*) { ++closes; };
         c.away();
         PumpMessages(150);
         c.back();
-        ASSERT_TRUE(PumpUntil([&] { return Visible(bar) && GetForegroundWindow() == form; }, 3000)) << c.what;
+        ASSERT_TRUE(PumpUntil([&] { return Visible(bar) && GetForegroundWindow() == form; }, 3000));
         PumpMessages(150);  // the window system's own restacking comes late
-
-        EXPECT_TRUE(IsAbove(bar->Handle(), form)) << c.what;
         const RECT r = WindowRectOf(bar);
-        EXPECT_TRUE(SameColours(ScreenPixels(r), TPrintedImage(bar->Handle()).Pixels)) << c.what << ": covered";
+        EXPECT_TRUE(IsAbove(bar->Handle(), form));
+        EXPECT_TRUE(SameColours(ScreenPixels(r), TPrintedImage(bar->Handle()).Pixels)) << "covered on the screen";
         const TGeomRect b = GetCloseButtonRect(SystemFrameMetrics(), true, bar->ClientWidth(), true);
-        const POINT button{r.left + (b.Left + b.Right) / 2, r.top + (b.Top + b.Bottom) / 2};
         TInputScript click;
-        click.Move(button).Down().Wait().Up();
+        click.Move(POINT{r.left + (b.Left + b.Right) / 2, r.top + (b.Top + b.Bottom) / 2}).Down().Wait().Up();
         ASSERT_TRUE(click.Run());
-        EXPECT_EQ(closes, 1) << c.what << ": the click reached the form";
+        EXPECT_EQ(closes, 1) << "the click went to the form";
         delete bar;
     }
 }
