@@ -15,6 +15,7 @@
 
 #include "Forms.h"
 #include "Graphics.h"
+#include "Menus.h"
 #include "ScopeExit.h"
 #include "TB97Cmn.h"
 #include "TB97DragGeometry.h"
@@ -55,9 +56,6 @@ public:
     void SetLimitToOneRow(bool value) { FLimitToOneRow = value; }
     std::wstring Version() const;
     void SetVersion(const std::wstring&) {}
-    // Any component: the toolkit has no pop-up menu class, but stored layouts name one.
-    TComponent* PopupMenu() const { return FPopupMenu; }
-    void SetPopupMenu(TComponent* value);
 
     int32_t BoundLinesWidth() const { return FBoundLinesWidth; }
     int32_t BoundLinesHeight() const { return FBoundLinesHeight; }
@@ -163,7 +161,6 @@ private:
     TList FMemberList;
     TList FShownList;
     TDockRowInfo FRowThicknesses;
-    TComponent* FPopupMenu = nullptr;
 };
 
 // ---- TCustomToolWindow97 ----------------------------------------------------------------
@@ -221,8 +218,6 @@ public:
     void SetShowHint(bool value) { FShowHint = value; }
     bool ParentShowHint() const { return FParentShowHint; }
     void SetParentShowHint(bool value) { FParentShowHint = value; }
-    TComponent* PopupMenu() const { return FPopupMenu; }
-    void SetPopupMenu(TComponent* value);
 
     // Internal state, readable for the other parts of the framework and for tests.
     TDockType PreviousDockType() const { return FPreviousDockType; }
@@ -448,7 +443,6 @@ private:
     bool FCloseButtonPressed = false;
     bool FShowHint = false;
     bool FParentShowHint = true;
-    TComponent* FPopupMenu = nullptr;
 };
 
 // ---- TFloatingWindowParent ----------------------------------------------------------------
@@ -464,6 +458,8 @@ public:
     void SetOwnerForm(TCustomForm* value) { FOwnerForm = value; }
     bool ChildShowing() const { return FChildShowing; }
     void SetChildShowing(bool value) { FChildShowing = value; }
+    // The floating tool window's keys are shortcuts of its form as well.
+    bool IsShortCut(WORD key, TShiftState shift) override;
 
 protected:
     void CreateParams(TCreateParams& Params) override;

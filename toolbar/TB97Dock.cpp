@@ -421,18 +421,11 @@ void TDock97::Loaded()
     ArrangeToolbars(false);
 }
 
-void TDock97::SetPopupMenu(TComponent* value)
-{
-    SetReference(FPopupMenu, value);
-}
-
 void TDock97::Notification(TComponent* component, TOperation operation)
 {
     TCustomControl::Notification(component, operation);
     if (operation != opRemove)
         return;
-    if (component == FPopupMenu)
-        FPopupMenu = nullptr;
     // Compared by identity: by now the tool window is only a TComponent, no longer castable.
     for (TList* list : {&FMemberList, &FShownList})
         for (int i = list->Count() - 1; i >= 0; --i)

@@ -1,6 +1,6 @@
 // Toolbar positions saved and restored: the core pair over the four callbacks, and front
-// ends for initialisation files and the registry. What a stored record means is decided by
-// TB97PositionData; this file applies the decision to the windows.
+// ends for initialisation files and the registry. The order of a restore is TB97PositionData's;
+// this file supplies its steps on the real windows.
 #include "TB97.h"
 
 #include <vector>
@@ -34,38 +34,54 @@ std::wstring DockedToText(const TCustomToolWindow97* bar)
     return dock->Name();
 }
 
-// The plan is complete before the first change: a read that raises leaves the tool window
-// as it was. The class's own values come last among the reads, so that it too applies
-// nothing before every common value has been read.
-void RestoreToolWindow(TCustomForm* form, TCustomToolWindow97* bar, const std::vector<TDock97*>& docks,
-                       const std::vector<TPositionDock>& dockNames, TPositionReadIntProc readInt,
-                       TPositionReadStringProc readString, void* extraData)
-{
-    const TPositionCurrent current{bar->Visible(), bar->DockRow(), bar->DockPos(), bar->UseLastDock()};
-    const TPositionPlan plan = ReadPositionPlan(bar->Name(), current, dockNames, readInt, readString, extraData);
-    if (plan.Restore == prUntouched)
-        return;
-    if (plan.Restore == prVisibility) {
-        bar->SetVisible(plan.Visible);
-        return;
+// A tool window restored through its own setters; the docks are the form's as loading began
+// (each is between BeginUpdate and EndUpdate meanwhile), names compared as they are now.
+class TToolWindowTarget final : public TPositionTarget {
+public:
+    TToolWindowTarget(TCustomForm* form, TCustomToolWindow97* bar, const std::vector<TDock97*>& docks,
+                      TPositionReadIntProc readInt, TPositionReadStringProc readString, void* extraData)
+        : FForm(form), FBar(bar), FDocks(docks), FReadInt(readInt), FReadString(readString), FExtraData(extraData)
+    {
     }
-    bar->ReadPositionData(readInt, readString, extraData);
-    bar->SetVisible(plan.Visible);
-    bar->SetDockRow(plan.DockRow);
-    bar->SetDockPos(plan.DockPos);
-    bar->SetFloatingPosition(POINT{plan.FloatLeft, plan.FloatTop});
-    if (plan.Restore == prDocked) {
-        bar->SetParent(docks[plan.Dock]);
-    } else {
-        bar->SetParent(form);
-        bar->SetBounds(plan.FloatLeft, plan.FloatTop, bar->Width(), bar->Height());
-        bar->MoveOnScreen(true);
-        if (plan.LastDock)
-            bar->SetLastDock(docks[*plan.LastDock]);
+
+    std::optional<TFoundDock> FindDock(const std::wstring& name) const override
+    {
+        for (size_t i = 0; i < FDocks.size(); ++i)
+            if (FDocks[i]->Name() == name)
+                return TFoundDock{i, FDocks[i]->AllowDrag()};
+        return std::nullopt;
     }
-    bar->ArrangeControls();
-    bar->DoneReadingPositionData(readInt, readString, extraData);
-}
+    bool Visible() const override { return FBar->Visible(); }
+    void SetVisible(bool value) override { FBar->SetVisible(value); }
+    int32_t DockRow() const override { return FBar->DockRow(); }
+    void SetDockRow(int32_t value) override { FBar->SetDockRow(value); }
+    int32_t DockPos() const override { return FBar->DockPos(); }
+    void SetDockPos(int32_t value) override { FBar->SetDockPos(value); }
+    void ReadPositionData() override { FBar->ReadPositionData(FReadInt, FReadString, FExtraData); }
+    void SetFloatingPosition(int32_t left, int32_t top) override { FBar->SetFloatingPosition(POINT{left, top}); }
+    void DockTo(size_t dock) override { FBar->SetParent(FDocks[dock]); }
+    void Float(int32_t left, int32_t top) override
+    {
+        FBar->SetParent(FForm);
+        FBar->SetBounds(left, top, FBar->Width(), FBar->Height());
+        FBar->MoveOnScreen(true);
+    }
+    bool UseLastDock() const override { return FBar->UseLastDock(); }
+    void SetLastDock(size_t dock) override { FBar->SetLastDock(FDocks[dock]); }
+    void DoneReadingPositionData() override
+    {
+        FBar->ArrangeControls();
+        FBar->DoneReadingPositionData(FReadInt, FReadString, FExtraData);
+    }
+
+private:
+    TCustomForm* FForm;
+    TCustomToolWindow97* FBar;
+    const std::vector<TDock97*>& FDocks;
+    TPositionReadIntProc FReadInt;
+    TPositionReadStringProc FReadString;
+    void* FExtraData;
+};
 
 // ---- initialisation files ---------------------------------------------------------------------
 
@@ -211,9 +227,6 @@ void CustomLoadToolbarPositions(TCustomForm* form, TPositionReadIntProc ReadIntP
                                 TPositionReadStringProc ReadStringProc, void* ExtraData)
 {
     const std::vector<TDock97*> docks = OwnedOf<TDock97>(form);
-    std::vector<TPositionDock> dockNames;
-    for (TDock97* dock : docks)
-        dockNames.push_back({dock->Name(), dock->AllowDrag()});
 
     // Each dock arranges once, at the end, however the loop ends.
     size_t begun = 0;
@@ -227,7 +240,8 @@ void CustomLoadToolbarPositions(TCustomForm* form, TPositionReadIntProc ReadIntP
     for (TCustomToolWindow97* bar : OwnedOf<TCustomToolWindow97>(form)) {
         if (bar->Name().empty())
             throw Exception(LoadTB97String(STB97ToolwinNameNotSet));
-        RestoreToolWindow(form, bar, docks, dockNames, ReadIntProc, ReadStringProc, ExtraData);
+        TToolWindowTarget target(form, bar, docks, ReadIntProc, ReadStringProc, ExtraData);
+        LoadPositionRecord(bar->Name(), target, ReadIntProc, ReadStringProc, ExtraData);
     }
 }
 

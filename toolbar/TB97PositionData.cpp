@@ -19,14 +19,6 @@ void WritePositionRecord(const std::wstring& toolbarName, const TPositionRecord&
 
 namespace {
 
-std::optional<size_t> FindDock(const std::vector<TPositionDock>& docks, const std::wstring& name)
-{
-    for (size_t i = 0; i < docks.size(); ++i)
-        if (docks[i].Name == name)
-            return i;
-    return std::nullopt;
-}
-
 int32_t FloatCoordinate(int32_t v)
 {
     return std::clamp(v, -FloatCoordinateLimit, FloatCoordinateLimit);
@@ -34,45 +26,46 @@ int32_t FloatCoordinate(int32_t v)
 
 }  // namespace
 
-TPositionPlan ReadPositionPlan(const std::wstring& toolbarName, const TPositionCurrent& current,
-                               const std::vector<TPositionDock>& docks, TPositionReadIntProc readInt,
-                               TPositionReadStringProc readString, void* extraData)
+TPositionRestore LoadPositionRecord(const std::wstring& toolbarName, TPositionTarget& target,
+                                    TPositionReadIntProc readInt, TPositionReadStringProc readString,
+                                    void* extraData)
 {
-    TPositionPlan plan;
-    plan.Visible = current.Visible;
-    plan.DockRow = current.DockRow;
-    plan.DockPos = current.DockPos;
-
     const int32_t rev = readInt(toolbarName, L"Rev", 0, extraData);
     if (rev != 2 && rev != 3)
-        return plan;
-    plan.Rev = rev;
-    plan.Visible = readInt(toolbarName, L"Visible", current.Visible ? 1 : 0, extraData) != 0;
-    plan.Restore = prVisibility;
+        return prUntouched;
+    target.SetVisible(readInt(toolbarName, L"Visible", target.Visible() ? 1 : 0, extraData) != 0);
 
     const std::wstring dockedTo = readString(toolbarName, L"DockedTo", L"", extraData);
     if (dockedTo.empty())
-        return plan;
+        return prVisibility;
     const bool floating = dockedTo == L"+";
+    std::optional<TPositionTarget::TFoundDock> dock;
     if (!floating) {
-        const std::optional<size_t> dock = FindDock(docks, dockedTo);
-        if (!dock || !docks[*dock].AllowDrag)
-            return plan;
-        plan.Dock = *dock;
+        dock = target.FindDock(dockedTo);
+        if (!dock || !dock->AllowDrag)
+            return prVisibility;
     }
 
     // Any row or position is taken: the dock's arrangement renumbers rows and fits positions.
-    plan.DockRow = readInt(toolbarName, L"DockRow", current.DockRow, extraData);
-    plan.DockPos = readInt(toolbarName, L"DockPos", current.DockPos, extraData);
-    plan.FloatLeft = FloatCoordinate(readInt(toolbarName, L"FloatLeft", 0, extraData));
-    plan.FloatTop = FloatCoordinate(readInt(toolbarName, L"FloatTop", 0, extraData));
-    if (floating && rev >= 3 && current.UseLastDock) {
-        const std::wstring lastDock = readString(toolbarName, L"LastDock", L"", extraData);
-        if (!lastDock.empty())
-            plan.LastDock = FindDock(docks, lastDock);
+    target.SetDockRow(readInt(toolbarName, L"DockRow", target.DockRow(), extraData));
+    target.SetDockPos(readInt(toolbarName, L"DockPos", target.DockPos(), extraData));
+    const int32_t left = FloatCoordinate(readInt(toolbarName, L"FloatLeft", 0, extraData));
+    const int32_t top = FloatCoordinate(readInt(toolbarName, L"FloatTop", 0, extraData));
+    target.ReadPositionData();
+    target.SetFloatingPosition(left, top);
+    if (floating) {
+        target.Float(left, top);
+        if (rev >= 3 && target.UseLastDock()) {
+            const std::wstring lastDock = readString(toolbarName, L"LastDock", L"", extraData);
+            if (!lastDock.empty())
+                if (const auto last = target.FindDock(lastDock))
+                    target.SetLastDock(last->Index);
+        }
+    } else {
+        target.DockTo(dock->Index);
     }
-    plan.Restore = floating ? prFloating : prDocked;
-    return plan;
+    target.DoneReadingPositionData();
+    return floating ? prFloating : prDocked;
 }
 
 int32_t PositionTextToInt(const std::wstring& text, int32_t def)

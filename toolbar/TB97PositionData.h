@@ -1,14 +1,13 @@
-// Position records of tool windows: the common values written for one tool window, and how
-// a stored record is read back and judged before anything is applied to a window. A stored
-// record is input (hand-edited, truncated, written by another version), so reading it only
-// yields a plan; the window classes apply a whole plan or nothing. No Windows header here.
+// Position records of tool windows: the common values written for one tool window, and the
+// order in which a stored record is read back and applied. A stored record is input
+// (hand-edited, truncated, written by another version): every value is checked where it is
+// used. No Windows header here, so the order is tested without a window.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "TB97Types.h"
 
@@ -30,38 +29,39 @@ constexpr int32_t PositionRecordRev = 3;
 void WritePositionRecord(const std::wstring& toolbarName, const TPositionRecord& record,
                          TPositionWriteIntProc writeInt, TPositionWriteStringProc writeString, void* extraData);
 
-// A dock of the form as a record's dock names are looked up: the form's docks in
-// component order, names compared exactly (case counts), the first match wins.
-struct TPositionDock {
-    std::wstring Name;
-    bool AllowDrag = true;
-};
-
-// The tool window as it is: the defaults of the values read.
-struct TPositionCurrent {
-    bool Visible = true;
-    int32_t DockRow = 0;
-    int32_t DockPos = -1;
-    bool UseLastDock = true;
-};
-
 enum TPositionRestore : uint8_t {
     prUntouched,   // no record, or a revision not understood
     prVisibility,  // only Visible applies: no dock named, or one that is missing or not draggable
-    prDocked,      // onto Docks[Dock]
+    prDocked,
     prFloating
 };
 
-struct TPositionPlan {
-    TPositionRestore Restore = prUntouched;
-    int32_t Rev = 0;
-    bool Visible = true;
-    size_t Dock = 0;  // prDocked
-    int32_t DockRow = 0;
-    int32_t DockPos = -1;
-    int32_t FloatLeft = 0;  // within +-FloatCoordinateLimit
-    int32_t FloatTop = 0;
-    std::optional<size_t> LastDock;  // prFloating: the dock to remember, when one is named
+// A tool window being restored. Each step takes effect at once, so what is read later (the
+// class's own values, the last dock) is read with the earlier values already in place.
+class TPositionTarget {
+public:
+    // A dock of the form named in a record; Index is what DockTo and SetLastDock take.
+    struct TFoundDock {
+        size_t Index = 0;
+        bool AllowDrag = true;
+    };
+
+    virtual ~TPositionTarget() = default;
+    // The form's first dock in component order whose name is exactly this (case counts).
+    virtual std::optional<TFoundDock> FindDock(const std::wstring& name) const = 0;
+    virtual bool Visible() const = 0;
+    virtual void SetVisible(bool value) = 0;
+    virtual int32_t DockRow() const = 0;
+    virtual void SetDockRow(int32_t value) = 0;
+    virtual int32_t DockPos() const = 0;
+    virtual void SetDockPos(int32_t value) = 0;
+    virtual void ReadPositionData() = 0;  // the class's own values
+    virtual void SetFloatingPosition(int32_t left, int32_t top) = 0;
+    virtual void DockTo(size_t dock) = 0;  // onto the form's dock of that index
+    virtual void Float(int32_t left, int32_t top) = 0;  // floats there, kept on the screen
+    virtual bool UseLastDock() const = 0;
+    virtual void SetLastDock(size_t dock) = 0;
+    virtual void DoneReadingPositionData() = 0;  // arranges the controls, then the class's last reads
 };
 
 // A floating position beyond this is far off every desktop; it is cut here so that adding a
@@ -73,14 +73,15 @@ constexpr int32_t FloatCoordinateLimit = 1 << 24;
 // range); negative stored sizes read as 0.
 constexpr int32_t ClientSizeLimit = 32767;
 
-// Reads one tool window's record in the stored order and decides what loading it does.
-// Only the values that matter are read: nothing after "Rev" unless it is 2 or 3, no place
-// unless "DockedTo" names a usable dock or "+", "LastDock" only for a floating "Rev" 3
-// record of a tool window that uses its last dock. An exception from a read propagates; the
-// caller has applied nothing by then.
-TPositionPlan ReadPositionPlan(const std::wstring& toolbarName, const TPositionCurrent& current,
-                               const std::vector<TPositionDock>& docks, TPositionReadIntProc readInt,
-                               TPositionReadStringProc readString, void* extraData);
+// Restores one tool window from its record, reading each value just before the step that
+// uses it: "Visible" is applied before "DockedTo" is read; the row and position are set before
+// the class reads its values; "LastDock" is read after the tool window floats, and only for a
+// "Rev" 3 record of one that uses its last dock. Nothing after "Rev" is read unless it is 2 or
+// 3, no place unless "DockedTo" names a usable dock or is "+". An exception from a read or a
+// step propagates, the steps before it stay done.
+TPositionRestore LoadPositionRecord(const std::wstring& toolbarName, TPositionTarget& target,
+                                    TPositionReadIntProc readInt, TPositionReadStringProc readString,
+                                    void* extraData);
 
 // A stored integer's text, by the toolkit's conversion: decimal, or hexadecimal after
 // "0x"/"0X" (or "$"); anything else, an empty text included, gives def.

@@ -425,11 +425,6 @@ void TCustomToolWindow97::SetUseLastDock(bool value)
     SetLastDock(value ? FDockedTo : nullptr);
 }
 
-void TCustomToolWindow97::SetPopupMenu(TComponent* value)
-{
-    SetReference(FPopupMenu, value);
-}
-
 void TCustomToolWindow97::Notification(TComponent* component, TOperation operation)
 {
     TCustomControl::Notification(component, operation);
@@ -439,8 +434,6 @@ void TCustomToolWindow97::Notification(TComponent* component, TOperation operati
         FDefaultDock = nullptr;
     if (component == FLastDock)
         FLastDock = nullptr;
-    if (component == FPopupMenu)
-        FPopupMenu = nullptr;
     if (FDockFormList) {
         FDockFormList->Remove(component);
         if (FDockFormList->Count() == 0)

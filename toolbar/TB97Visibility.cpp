@@ -250,6 +250,11 @@ void TFloatingWindowParent::CMDialogKey(TMessage& Message)
     inherited::Dispatch(Message);
 }
 
+bool TFloatingWindowParent::IsShortCut(WORD key, TShiftState shift)
+{
+    return inherited::IsShortCut(key, shift) || (FOwnerForm && FOwnerForm->IsShortCut(key, shift));
+}
+
 // ---- application-wide events --------------------------------------------------------------------
 
 void ToolWindowHookProc(THookProcCode Code, HWND Wnd, WPARAM, LPARAM LParam)

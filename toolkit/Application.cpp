@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "Menus.h"
 #include "Utf8.h"
 
 TApplication* Application = nullptr;
@@ -175,14 +176,47 @@ void TApplication::HandleException()
     }
 }
 
+namespace {
+
+// Keys with Ctrl or Alt and the function keys go to the menus before the focused window; any
+// other key only when that window takes no characters, so an edit box keeps its letters,
+// digits, arrows and punctuation.
+bool OfferedToMenus(const MSG& msg, WORD key, TShiftState shift)
+{
+    switch (key) {
+    case VK_SHIFT: case VK_CONTROL: case VK_MENU: case VK_LWIN: case VK_RWIN: case VK_CAPITAL:
+        return false;
+    default:
+        break;
+    }
+    if (shift.Contains(ssCtrl) || shift.Contains(ssAlt) || (key >= VK_F1 && key <= VK_F24))
+        return true;
+    const LRESULT wants = SendMessageW(msg.hwnd, WM_GETDLGCODE, key, reinterpret_cast<LPARAM>(&msg));
+    const bool arrow = key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN;
+    return !(wants & (DLGC_WANTCHARS | DLGC_WANTALLKEYS | DLGC_WANTMESSAGE | (arrow ? DLGC_WANTARROWS : 0)));
+}
+
+bool IsShortCutMsg(TWinControl* control, const MSG& msg)
+{
+    const auto key = static_cast<WORD>(msg.wParam);
+    const TShiftState shift = KeyboardShiftState();
+    if (!OfferedToMenus(msg, key, shift))
+        return false;
+    TCustomForm* form = GetParentForm(control);
+    return form && form->IsShortCut(key, shift);
+}
+
+}  // namespace
+
 bool TApplication::IsKeyMsg(MSG& msg)
 {
     if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN)
         return false;
-    // Walk up to the nearest window of ours: it decides whether the key is a dialog key.
+    // Walk up to the nearest window of ours: its form's menus may take the key as a shortcut,
+    // then the control decides whether it is a dialog key.
     for (HWND w = msg.hwnd; w; w = GetParent(w)) {
         if (TWinControl* control = TWinControl::FindControl(w))
-            return control->Perform(CN_KEYDOWN, msg.wParam, msg.lParam) != 0;
+            return IsShortCutMsg(control, msg) || control->Perform(CN_KEYDOWN, msg.wParam, msg.lParam) != 0;
         if (!(GetWindowLongPtrW(w, GWL_STYLE) & WS_CHILD))
             break;
     }

@@ -7,6 +7,7 @@
 
 #include "ControlsInternal.h"
 #include "GdiCount.h"
+#include "Menus.h"
 
 using ControlsInternal::CaptureControl;
 
@@ -45,6 +46,7 @@ const TClassInfo& TControl::StaticClassInfo()
         .Nested(L"Font", &TControl::Font)
         .StoredIf([](const TControl& c) { return !c.ParentFont(); })
         .Boolean(L"ParentFont", &TControl::ParentFont, &TControl::SetParentFont, true)
+        .Component(L"PopupMenu", &TControl::PopupMenu, &TControl::SetPopupMenu)
         .Event(L"OnClick", &TControl::OnClick)
         .Event(L"OnDblClick", &TControl::OnDblClick)
         .Event(L"OnMouseDown", &TControl::OnMouseDown)
@@ -84,6 +86,18 @@ void TControl::Loaded()
 {
     TComponent::Loaded();
     RequestAlign();
+}
+
+void TControl::SetPopupMenu(TPopupMenu* value)
+{
+    SetReference(FPopupMenu, value);
+}
+
+void TControl::Notification(TComponent* component, TOperation operation)
+{
+    TComponent::Notification(component, operation);
+    if (operation == opRemove && component == FPopupMenu)
+        FPopupMenu = nullptr;
 }
 
 void TControl::SetParent(TWinControl* AParent)

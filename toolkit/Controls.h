@@ -103,6 +103,7 @@ private:
 
 class TWinControl;
 class TControlCanvas;
+class TPopupMenu;
 
 class TControl : public TComponent {
     TK_CLASSINFO(TControl, TComponent)
@@ -174,6 +175,11 @@ public:
     virtual HPALETTE GetPalette() { return nullptr; }
     virtual bool PaletteChanged(bool foreground);
 
+    // Shown on a right-click or the menu key over this control (see TWinControl::WMContextMenu).
+    TPopupMenu* PopupMenu() const { return FPopupMenu; }
+    void SetPopupMenu(TPopupMenu* value);
+    void Notification(TComponent* component, TOperation operation) override;
+
     bool HasParent() const override { return true; }
     TComponent* GetParentComponent() const override;
     void SetParentComponent(TComponent* parent) override;
@@ -214,6 +220,7 @@ protected:
     std::wstring FText;
     TControlStyle FControlStyle{csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
     bool FMouseCaptured = false;
+    TPopupMenu* FPopupMenu = nullptr;
 
     friend class TWinControl;
 
@@ -369,10 +376,14 @@ protected:
         TK_MESSAGE(CN_CTLCOLOREDIT, CNCtlColor)
         TK_MESSAGE(CN_CTLCOLORSTATIC, CNCtlColor)
         TK_MESSAGE(CN_CTLCOLORBTN, CNCtlColor)
+        TK_MESSAGE(WM_CONTEXTMENU, WMContextMenu)
     TK_END_MESSAGE_MAP()
 
 protected:
     void CNCtlColor(TMessage& Message);
+    // Pops up the menu of the graphic child under the point or of this control; without one
+    // the window system passes the request on to the parent window.
+    void WMContextMenu(TMessage& Message);
     // Standard controls paint themselves; custom-painted ones and parents of graphic controls don't.
     bool FCustomPaint = false;
     void WMPaint(TMessage& Message);

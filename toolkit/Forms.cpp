@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "Menus.h"
 #include "ScopeExit.h"
 #include "Streaming.h"
 #include "Utf8.h"
@@ -582,6 +583,64 @@ void TCustomForm::SelectNext(TWinControl* current, bool forward)
     size_t index = it == order.end() ? (forward ? order.size() - 1 : 0) : static_cast<size_t>(it - order.begin());
     index = forward ? (index + 1) % order.size() : (index + order.size() - 1) % order.size();
     order[index]->SetFocus();
+}
+
+namespace {
+
+struct TOwnedWindows {
+    HWND Owner;
+    std::vector<TWinControl*> Found;
+};
+
+BOOL CALLBACK CollectOwned(HWND w, LPARAM param)
+{
+    auto* d = reinterpret_cast<TOwnedWindows*>(param);
+    if (GetWindow(w, GW_OWNER) == d->Owner && IsWindowVisible(w))
+        if (TWinControl* c = TWinControl::FindControl(w))
+            d->Found.push_back(c);
+    return TRUE;
+}
+
+// The shown top-level windows of ours that owner owns.
+std::vector<TWinControl*> OwnedControls(HWND owner)
+{
+    TOwnedWindows data{owner, {}};
+    EnumThreadWindows(GetCurrentThreadId(), CollectOwned, reinterpret_cast<LPARAM>(&data));
+    return data.Found;
+}
+
+}  // namespace
+
+bool TCustomForm::IsShortCut(WORD key, TShiftState shift)
+{
+    std::vector<TPopupMenu*> menus;
+    const auto add = [&](const TControl* c) {
+        if (TPopupMenu* m = c->PopupMenu(); m && std::find(menus.begin(), menus.end(), m) == menus.end())
+            menus.push_back(m);
+    };
+    std::function<void(const TWinControl*)> addTree = [&](const TWinControl* parent) {
+        add(parent);
+        for (int i = 0; i < parent->ControlCount(); ++i) {
+            TControl* c = parent->Controls(i);
+            if (!c->Visible())
+                continue;
+            if (auto* w = dynamic_cast<TWinControl*>(c))
+                addTree(w);
+            else
+                add(c);
+        }
+    };
+    for (const TControl* c = FActiveControl; c; c = c->Parent())
+        add(c);
+    addTree(this);
+    if (FHandle)
+        for (TWinControl* owned : OwnedControls(FHandle))
+            addTree(owned);
+    // The first match fires, and its handler may destroy any of these: nothing is touched after it.
+    for (TPopupMenu* m : menus)
+        if (m->IsShortCut(key, shift))
+            return true;
+    return false;
 }
 
 void TCustomForm::CMDialogKey(TMessage& Message)

@@ -86,6 +86,10 @@ public:
     bool IsForm() const override { return true; }
     // Moves the focus to the next (or previous) control in tab order.
     void SelectNext(TWinControl* current, bool forward);
+    // Offers a key to the pop-up menus of the form: those of the focused control and its
+    // parents first, then those of the other shown controls, then those of the shown windows
+    // the form owns (palettes, tool windows). Fires the first matching item; true when one did.
+    virtual bool IsShortCut(WORD key, TShiftState shift);
 
     TFormBorderStyle BorderStyle() const { return FBorderStyle; }
     void SetBorderStyle(TFormBorderStyle value);

@@ -8,14 +8,33 @@ namespace {
 
 constexpr DWORD ReadBufferSize = 2048;
 
+// The private-profile functions look for a name without a separator or drive in the Windows
+// directory and take anything else as a path. The file is created here with a byte-order
+// mark before they first write it, so both must mean the same file.
+std::wstring ProfilePath(const std::wstring& fileName)
+{
+    const bool plain = !fileName.empty() && fileName.find_first_of(L"\\/") == std::wstring::npos &&
+                       (fileName.size() < 2 || fileName[1] != L':');
+    wchar_t dir[MAX_PATH];
+    const UINT n = plain ? GetWindowsDirectoryW(dir, MAX_PATH) : 0;
+    if (n == 0 || n >= MAX_PATH)
+        return fileName;
+    std::wstring path(dir, n);
+    if (path.back() != L'\\')
+        path += L'\\';
+    return path + fileName;
+}
+
 }  // namespace
+
+TIniFile::TIniFile(std::wstring fileName) : FFileName(std::move(fileName)), FPath(ProfilePath(FFileName)) {}
 
 std::wstring TIniFile::ReadString(const std::wstring& section, const std::wstring& ident,
                                   const std::wstring& def) const
 {
     wchar_t buffer[ReadBufferSize];
     const DWORD n = GetPrivateProfileStringW(section.c_str(), ident.c_str(), def.c_str(), buffer, ReadBufferSize,
-                                             FFileName.c_str());
+                                             FPath.c_str());
     return std::wstring(buffer, n);
 }
 
@@ -23,9 +42,9 @@ std::wstring TIniFile::ReadString(const std::wstring& section, const std::wstrin
 // a UTF-16 byte-order mark; a new file gets one, so any text survives the round trip.
 void TIniFile::CreateUnicodeFile()
 {
-    if (GetFileAttributesW(FFileName.c_str()) != INVALID_FILE_ATTRIBUTES)
+    if (GetFileAttributesW(FPath.c_str()) != INVALID_FILE_ATTRIBUTES)
         return;
-    HANDLE file = CreateFileW(FFileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(FPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return;  // the write that follows reports it
     const unsigned char bom[2] = {0xFF, 0xFE};
@@ -38,7 +57,7 @@ void TIniFile::Write(const wchar_t* section, const wchar_t* ident, const wchar_t
 {
     if (value)
         CreateUnicodeFile();
-    if (!WritePrivateProfileStringW(section, ident, value, FFileName.c_str()))
+    if (!WritePrivateProfileStringW(section, ident, value, FPath.c_str()))
         throw EIniFileException(L"Unable to write to " + FFileName);
 }
 
@@ -78,8 +97,8 @@ std::vector<std::wstring> TIniFile::ReadList(const wchar_t* section) const
     DWORD n = 0;
     for (;;) {
         const DWORD size = static_cast<DWORD>(buffer.size());
-        n = section ? GetPrivateProfileStringW(section, nullptr, nullptr, buffer.data(), size, FFileName.c_str())
-                    : GetPrivateProfileSectionNamesW(buffer.data(), size, FFileName.c_str());
+        n = section ? GetPrivateProfileStringW(section, nullptr, nullptr, buffer.data(), size, FPath.c_str())
+                    : GetPrivateProfileSectionNamesW(buffer.data(), size, FPath.c_str());
         if (n < size - 2 || buffer.size() >= (size_t{1} << 24))
             break;
         buffer.resize(buffer.size() * 4);
@@ -128,5 +147,5 @@ void TIniFile::DeleteKey(const std::wstring& section, const std::wstring& ident)
 void TIniFile::UpdateFile()
 {
     // A flush of a file that was never written fails harmlessly; nothing to report.
-    WritePrivateProfileStringW(nullptr, nullptr, nullptr, FFileName.c_str());
+    WritePrivateProfileStringW(nullptr, nullptr, nullptr, FPath.c_str());
 }

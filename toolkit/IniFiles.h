@@ -14,13 +14,14 @@ public:
     explicit EIniFileException(std::wstring message) : Exception(std::move(message)) {}
 };
 
-// A plain file name (no path) is resolved by the platform, normally to the Windows directory.
-// A file created by a write is UTF-16 (it starts with a byte-order mark), so any text fits.
+// A plain file name (no folder, no drive) means a file in the Windows directory, as for the
+// private-profile functions. A file created by a write is UTF-16 (it starts with a byte-order
+// mark), so any text fits.
 class TIniFile : public TObject {
 public:
-    explicit TIniFile(std::wstring fileName) : FFileName(std::move(fileName)) {}
+    explicit TIniFile(std::wstring fileName);
 
-    const std::wstring& FileName() const { return FFileName; }
+    const std::wstring& FileName() const { return FFileName; }  // as given
 
     // Texts longer than 2047 characters are read cut to 2047.
     std::wstring ReadString(const std::wstring& section, const std::wstring& ident, const std::wstring& def) const;
@@ -47,4 +48,5 @@ private:
     std::vector<std::wstring> ReadList(const wchar_t* section) const;
 
     std::wstring FFileName;
+    std::wstring FPath;  // where the file is: the Windows directory for a plain name
 };

@@ -10,6 +10,7 @@
 #include "ControlsInternal.h"
 #include "ErrorReport.h"
 #include "GdiCount.h"
+#include "Menus.h"
 #include "ScopeExit.h"
 
 using ControlsInternal::CaptureControl;
@@ -293,6 +294,10 @@ void TWinControl::WndProc(TMessage& Message)
         if (target && !dynamic_cast<TWinControl*>(target)) {
             Message.Result = target->Perform(Message.Msg, Message.WParam,
                                              MAKELPARAM(p.x - target->Left(), p.y - target->Top()));
+            // The window system asks for a context menu when the right button comes up; the
+            // child has no window to ask through, so this window asks for it.
+            if (Message.Msg == WM_RBUTTONUP)
+                DefaultHandler(Message);
             return;
         }
     }
@@ -511,4 +516,50 @@ void TWinControl::CMFontChanged(TMessage& Message)
     for (TControl* c : std::vector<TControl*>(FControls))
         c->Perform(CM_PARENTFONTCHANGED, 0, 0);
     Invalidate();
+}
+
+namespace {
+
+// Where the menu key opens a menu: below the caret when the window has it, else at the
+// window's client top-left; on the screen.
+POINT KeyboardMenuPoint(HWND window)
+{
+    POINT p{0, 0};
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    if (GetGUIThreadInfo(GetCurrentThreadId(), &info) && info.hwndCaret == window)
+        p = POINT{info.rcCaret.left, info.rcCaret.bottom};
+    ::ClientToScreen(window, &p);
+    return p;
+}
+
+}  // namespace
+
+void TWinControl::WMContextMenu(TMessage& Message)
+{
+    POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+    TControl* target = this;
+    if (p.x == -1 && p.y == -1) {
+        // The menu key: the request comes from the focused window, this one or one inside it.
+        HWND focus = GetFocus();
+        p = KeyboardMenuPoint(focus && (focus == FHandle || IsChild(FHandle, focus)) ? focus : FHandle);
+    } else {
+        // The frame, the scroll bars and the caption keep the window system's own menus.
+        if (SendMessageW(FHandle, WM_NCHITTEST, 0, Message.LParam) != HTCLIENT) {
+            DefaultHandler(Message);
+            return;
+        }
+        TControl* child = ControlAtPos(ScreenToClient(p), false);
+        if (child && !dynamic_cast<TWinControl*>(child))
+            target = child;
+    }
+    TControl* holder = target->PopupMenu() ? target : FPopupMenu ? this : nullptr;
+    if (!holder) {
+        DefaultHandler(Message);
+        return;
+    }
+    TPopupMenu* menu = holder->PopupMenu();
+    menu->SetPopupComponent(holder);
+    Message.Result = 1;
+    menu->Popup(p.x, p.y);
 }

@@ -157,12 +157,61 @@ void WriteString(const std::wstring& name, const std::wstring& value, const std:
     ini.Set(ini.Prefix + name, value, data);
 }
 
-const std::vector<TPositionDock> Docks{{L"TopDock", true}, {L"LeftDock", true}, {L"Fixed", false}, {L"TopDock", true}};
+struct TModelDock {
+    std::wstring Name;
+    bool AllowDrag;
+};
+const std::vector<TModelDock> Docks{{L"TopDock", true}, {L"LeftDock", true}, {L"Fixed", false}, {L"TopDock", true}};
 
-TPositionPlan Load(TMemIni& ini, const std::wstring& name, const TPositionCurrent& current = {})
+// A tool window of the model form: where loading leaves it.
+struct TModelBar {
+    std::wstring Name = L"Bar";
+    bool Visible = true;
+    int Dock = 3;  // index into Docks, or -1 floating
+    int32_t DockRow = 0, DockPos = -1;
+    int32_t FloatLeft = 0, FloatTop = 0;
+    int LastDock = -1;
+    bool UseLastDock = true;
+    bool operator==(const TModelBar&) const = default;
+};
+
+class TModelTarget final : public TPositionTarget {
+public:
+    explicit TModelTarget(TModelBar& bar) : FBar(bar) {}
+    std::optional<TFoundDock> FindDock(const std::wstring& name) const override
+    {
+        for (size_t i = 0; i < Docks.size(); ++i)
+            if (Docks[i].Name == name)
+                return TFoundDock{i, Docks[i].AllowDrag};
+        return std::nullopt;
+    }
+    bool Visible() const override { return FBar.Visible; }
+    void SetVisible(bool value) override { FBar.Visible = value; }
+    int32_t DockRow() const override { return FBar.DockRow; }
+    void SetDockRow(int32_t value) override { FBar.DockRow = value; }
+    int32_t DockPos() const override { return FBar.DockPos; }
+    void SetDockPos(int32_t value) override { FBar.DockPos = value; }
+    void ReadPositionData() override {}
+    void SetFloatingPosition(int32_t left, int32_t top) override
+    {
+        FBar.FloatLeft = left;
+        FBar.FloatTop = top;
+    }
+    void DockTo(size_t dock) override { FBar.Dock = static_cast<int>(dock); }
+    void Float(int32_t, int32_t) override { FBar.Dock = -1; }
+    bool UseLastDock() const override { return FBar.UseLastDock; }
+    void SetLastDock(size_t dock) override { FBar.LastDock = static_cast<int>(dock); }
+    void DoneReadingPositionData() override {}
+
+private:
+    TModelBar& FBar;
+};
+
+TPositionRestore Load(TMemIni& ini, TModelBar& bar)
 {
     ini.Reads.clear();
-    return ReadPositionPlan(name, current, Docks, ReadInt, ReadString, &ini);
+    TModelTarget target(bar);
+    return LoadPositionRecord(bar.Name, target, ReadInt, ReadString, &ini);
 }
 
 }  // namespace
@@ -172,16 +221,16 @@ TEST(TB97Persist, RecordWrittenInOrderReadsBack)
     struct Case {
         TPositionRecord record;
         TPositionRestore restore;
-        size_t dock;
-        std::optional<size_t> lastDock;
+        int dock;  // -1 floating
+        int lastDock;
     } cases[] = {
-        {{true, L"TopDock", L"TopDock", 2, 40, 0, 0}, prDocked, 0, std::nullopt},
-        {{false, L"LeftDock", L"LeftDock", 0, -1, 5, 6}, prDocked, 1, std::nullopt},
-        {{true, L"+", L"LeftDock", 1, 7, 300, -20}, prFloating, 0, 1},
-        {{false, L"+", L"", 0, -1, -5, 9}, prFloating, 0, std::nullopt},
-        {{true, L"", L"Fixed", 3, 3, 0, 0}, prVisibility, 0, std::nullopt},
-        {{true, L"+", L"Elsewhere", 0, 0, 1, 1}, prFloating, 0, std::nullopt},
-        {{true, L"Fixed", L"", 0, 0, 1, 1}, prVisibility, 0, std::nullopt},
+        {{true, L"TopDock", L"TopDock", 2, 40, 0, 0}, prDocked, 0, -1},
+        {{false, L"LeftDock", L"LeftDock", 0, -1, 5, 6}, prDocked, 1, -1},
+        {{true, L"+", L"LeftDock", 1, 7, 300, -20}, prFloating, -1, 1},
+        {{false, L"+", L"", 0, -1, -5, 9}, prFloating, -1, -1},
+        {{true, L"", L"Fixed", 3, 3, 0, 0}, prVisibility, 3, -1},
+        {{true, L"+", L"Elsewhere", 0, 0, 1, 1}, prFloating, -1, -1},
+        {{true, L"Fixed", L"", 0, 0, 1, 1}, prVisibility, 3, -1},
     };
     for (const Case& c : cases) {
         TMemIni ini(L"");
@@ -189,22 +238,24 @@ TEST(TB97Persist, RecordWrittenInOrderReadsBack)
         EXPECT_EQ(ini.Reads, (std::vector<std::wstring>{L"Rev", L"Visible", L"DockedTo", L"LastDock", L"DockRow",
                                                          L"DockPos", L"FloatLeft", L"FloatTop"}));
         EXPECT_EQ(ini.Get(L"Bar", L"Rev"), L"3");
-        const TPositionPlan plan = Load(ini, L"Bar", {!c.record.Visible, 99, 99, true});
+        TModelBar bar;
+        bar.Visible = !c.record.Visible;
+        bar.DockRow = bar.DockPos = 99;
+        const TPositionRestore restore = Load(ini, bar);
         const std::string what = "docked to '" + std::string(c.record.DockedTo.begin(), c.record.DockedTo.end()) + "'";
-        EXPECT_EQ(plan.Restore, c.restore) << what;
-        EXPECT_EQ(plan.Rev, 3);
-        EXPECT_EQ(plan.Visible, c.record.Visible) << what;
+        EXPECT_EQ(restore, c.restore) << what;
+        EXPECT_EQ(bar.Visible, c.record.Visible) << what;
+        EXPECT_EQ(bar.Dock, c.dock) << what;
+        EXPECT_EQ(bar.LastDock, c.lastDock) << what;
         if (c.restore == prVisibility) {
-            EXPECT_EQ(plan.DockRow, 99) << what;  // nothing else read
+            EXPECT_EQ(bar.DockRow, 99) << what;  // nothing else read
             EXPECT_EQ(ini.Reads.size(), 3u) << what;
             continue;
         }
-        EXPECT_EQ(plan.Dock, c.dock) << what;
-        EXPECT_EQ(plan.DockRow, c.record.DockRow) << what;
-        EXPECT_EQ(plan.DockPos, c.record.DockPos) << what;
-        EXPECT_EQ(plan.FloatLeft, c.record.FloatLeft) << what;
-        EXPECT_EQ(plan.FloatTop, c.record.FloatTop) << what;
-        EXPECT_EQ(plan.LastDock, c.lastDock) << what;
+        EXPECT_EQ(bar.DockRow, c.record.DockRow) << what;
+        EXPECT_EQ(bar.DockPos, c.record.DockPos) << what;
+        EXPECT_EQ(bar.FloatLeft, c.record.FloatLeft) << what;
+        EXPECT_EQ(bar.FloatTop, c.record.FloatTop) << what;
     }
 }
 
@@ -219,35 +270,35 @@ TEST(TB97Persist, WhatIsReadDependsOnRevisionDockAndLastDockUse)
         bool useLastDock;
         TPositionRestore restore;
         std::vector<std::wstring> reads;
-        std::optional<size_t> lastDock;
+        int lastDock;
     } cases[] = {
-        {L"", true, prUntouched, {L"Rev"}, std::nullopt},
-        {L"[Bar]\nRev=1\nVisible=0\nDockedTo=+", true, prUntouched, {L"Rev"}, std::nullopt},
-        {L"[Bar]\nRev=4\nDockedTo=+", true, prUntouched, {L"Rev"}, std::nullopt},
-        {L"[Bar]\nRev=-3\nDockedTo=+", true, prUntouched, {L"Rev"}, std::nullopt},
-        {L"[Bar]\nRev=0x3\nDockedTo=+", true, prFloating, floated, std::nullopt},
-        {L"[Bar]\nRev=2\nDockedTo=+\nLastDock=LeftDock", true, prFloating, placed, std::nullopt},
+        {L"", true, prUntouched, {L"Rev"}, -1},
+        {L"[Bar]\nRev=1\nVisible=0\nDockedTo=+", true, prUntouched, {L"Rev"}, -1},
+        {L"[Bar]\nRev=4\nDockedTo=+", true, prUntouched, {L"Rev"}, -1},
+        {L"[Bar]\nRev=-3\nDockedTo=+", true, prUntouched, {L"Rev"}, -1},
+        {L"[Bar]\nRev=0x3\nDockedTo=+", true, prFloating, floated, -1},
+        {L"[Bar]\nRev=2\nDockedTo=+\nLastDock=LeftDock", true, prFloating, placed, -1},
         {L"[Bar]\nRev=3\nDockedTo=+\nLastDock=LeftDock", true, prFloating, floated, 1},
         {L"[Bar]\nRev=3\nDockedTo=+\nLastDock=Fixed", true, prFloating, floated, 2},
-        {L"[Bar]\nRev=3\nDockedTo=+\nLastDock=leftdock", true, prFloating, floated, std::nullopt},
-        {L"[Bar]\nRev=3\nDockedTo=+\nLastDock=LeftDock", false, prFloating, placed, std::nullopt},
-        {L"[Bar]\nRev=3\nDockedTo=LeftDock\nLastDock=TopDock", true, prDocked, placed, std::nullopt},
+        {L"[Bar]\nRev=3\nDockedTo=+\nLastDock=leftdock", true, prFloating, floated, -1},
+        {L"[Bar]\nRev=3\nDockedTo=+\nLastDock=LeftDock", false, prFloating, placed, -1},
+        {L"[Bar]\nRev=3\nDockedTo=LeftDock\nLastDock=TopDock", true, prDocked, placed, -1},
         // Dock names: case counts; one without dragging, or none of that name, places nothing.
-        {L"[Bar]\nRev=3\nDockedTo=topdock", true, prVisibility, {L"Rev", L"Visible", L"DockedTo"}, std::nullopt},
-        {L"[Bar]\nRev=3\nDockedTo=Fixed", true, prVisibility, {L"Rev", L"Visible", L"DockedTo"}, std::nullopt},
-        {L"[Bar]\nRev=3\nDockedTo=", true, prVisibility, {L"Rev", L"Visible", L"DockedTo"}, std::nullopt},
-        {L"[Bar]\nRev=3\nDockedTo= + ", true, prFloating, floated, std::nullopt},
-        {L"[Bar]\nRev=3\nDockedTo=++", true, prVisibility, {L"Rev", L"Visible", L"DockedTo"}, std::nullopt},
+        {L"[Bar]\nRev=3\nDockedTo=topdock", true, prVisibility, {L"Rev", L"Visible", L"DockedTo"}, -1},
+        {L"[Bar]\nRev=3\nDockedTo=Fixed", true, prVisibility, {L"Rev", L"Visible", L"DockedTo"}, -1},
+        {L"[Bar]\nRev=3\nDockedTo=", true, prVisibility, {L"Rev", L"Visible", L"DockedTo"}, -1},
+        {L"[Bar]\nRev=3\nDockedTo= + ", true, prFloating, floated, -1},
+        {L"[Bar]\nRev=3\nDockedTo=++", true, prVisibility, {L"Rev", L"Visible", L"DockedTo"}, -1},
     };
     for (const Case& c : cases) {
         TMemIni ini(c.text);
-        TPositionCurrent current;
-        current.UseLastDock = c.useLastDock;
-        const TPositionPlan plan = Load(ini, L"Bar", current);
+        TModelBar bar;
+        bar.UseLastDock = c.useLastDock;
+        const TPositionRestore restore = Load(ini, bar);
         std::string what(c.text, c.text + std::char_traits<wchar_t>::length(c.text));
-        EXPECT_EQ(plan.Restore, c.restore) << what;
+        EXPECT_EQ(restore, c.restore) << what;
         EXPECT_EQ(ini.Reads, c.reads) << what;
-        EXPECT_EQ(plan.LastDock, c.lastDock) << what;
+        EXPECT_EQ(bar.LastDock, c.lastDock) << what;
     }
 }
 
@@ -255,14 +306,18 @@ TEST(TB97Persist, DefaultsAndNumbersAtTheirLimits)
 {
     // Values that are missing or do not convert give the tool window's current ones.
     TMemIni ini(L"[Bar]\nRev=3\nDockedTo=TopDock\nVisible=yes\nDockRow=\nDockPos=12abc\nFloatLeft=0x");
-    TPositionPlan plan = Load(ini, L"Bar", {false, 4, 77, true});
-    EXPECT_EQ(plan.Restore, prDocked);
-    EXPECT_FALSE(plan.Visible);
-    EXPECT_EQ(plan.DockRow, 4);
-    EXPECT_EQ(plan.DockPos, 77);
-    EXPECT_EQ(plan.FloatLeft, 0);
-    plan = Load(ini, L"Bar", {true, 4, 77, true});
-    EXPECT_TRUE(plan.Visible);
+    for (bool visible : {false, true}) {
+        TModelBar bar;
+        bar.Visible = visible;
+        bar.DockRow = 4;
+        bar.DockPos = 77;
+        bar.FloatLeft = 5;
+        EXPECT_EQ(Load(ini, bar), prDocked);
+        EXPECT_EQ(bar.Visible, visible);
+        EXPECT_EQ(bar.DockRow, 4);
+        EXPECT_EQ(bar.DockPos, 77);
+        EXPECT_EQ(bar.FloatLeft, 0);
+    }
 
     struct Number {
         const wchar_t* text;
@@ -290,11 +345,12 @@ TEST(TB97Persist, DefaultsAndNumbersAtTheirLimits)
     for (const Place& p : places) {
         TMemIni rec(L"");
         WritePositionRecord(L"Bar", {true, L"+", L"", p.row, p.pos, p.left, p.top}, WriteInt, WriteString, &rec);
-        plan = Load(rec, L"Bar");
-        EXPECT_EQ(plan.DockRow, p.row);
-        EXPECT_EQ(plan.DockPos, p.pos);
-        EXPECT_EQ(plan.FloatLeft, p.expectLeft) << p.left;
-        EXPECT_EQ(plan.FloatTop, p.expectTop) << p.top;
+        TModelBar bar;
+        Load(rec, bar);
+        EXPECT_EQ(bar.DockRow, p.row);
+        EXPECT_EQ(bar.DockPos, p.pos);
+        EXPECT_EQ(bar.FloatLeft, p.expectLeft) << p.left;
+        EXPECT_EQ(bar.FloatTop, p.expectTop) << p.top;
     }
 
     const std::pair<int32_t, int32_t> sizes[] = {{INT32_MIN, 0},   {-1, 0},         {0, 0},
@@ -307,34 +363,6 @@ TEST(TB97Persist, DefaultsAndNumbersAtTheirLimits)
 // ---- the fuzz run ------------------------------------------------------------------------------
 
 namespace {
-
-// A tool window of the model form: where it is, as loading would leave it.
-struct TModelBar {
-    std::wstring Name;
-    bool Visible = true;
-    int Dock = -1;  // index into Docks, or -1 floating
-    int32_t DockRow = 0, DockPos = -1;
-    int32_t FloatLeft = 0, FloatTop = 0;
-    int LastDock = -1;
-    bool UseLastDock = true;
-    bool operator==(const TModelBar&) const = default;
-};
-
-void Apply(TModelBar& bar, const TPositionPlan& plan)
-{
-    if (plan.Restore == prUntouched)
-        return;
-    bar.Visible = plan.Visible;
-    if (plan.Restore == prVisibility)
-        return;
-    bar.DockRow = plan.DockRow;
-    bar.DockPos = plan.DockPos;
-    bar.FloatLeft = plan.FloatLeft;
-    bar.FloatTop = plan.FloatTop;
-    bar.Dock = plan.Restore == prDocked ? static_cast<int>(plan.Dock) : -1;
-    if (plan.Restore == prFloating && plan.LastDock)
-        bar.LastDock = static_cast<int>(*plan.LastDock);
-}
 
 // What a record should do, read straight off the store: an oracle of its own.
 TModelBar Expected(const TMemIni& ini, const TModelBar& before)
@@ -542,15 +570,14 @@ TEST(TB97Persist, CorruptRecordsLeaveEachToolWindowUntouchedOrFullyPlaced)
         for (TModelBar& bar : bars) {
             const TModelBar before = bar;
             const TModelBar expected = Expected(ini, before);
-            const TPositionPlan plan = Load(ini, bar.Name, {bar.Visible, bar.DockRow, bar.DockPos, bar.UseLastDock});
-            Apply(bar, plan);
+            const TPositionRestore restore = Load(ini, bar);
             ASSERT_EQ(bar, expected) << "seed " << seed << ", " << std::string(bar.Name.begin(), bar.Name.end());
-            if (plan.Restore == prDocked) {
-                ASSERT_TRUE(plan.Dock < Docks.size() && Docks[plan.Dock].AllowDrag);
+            if (restore == prDocked) {
+                ASSERT_TRUE(bar.Dock >= 0 && Docks[static_cast<size_t>(bar.Dock)].AllowDrag);
             }
-            placed += plan.Restore >= prDocked;
-            untouched += plan.Restore == prUntouched;
-            visibilityOnly += plan.Restore == prVisibility;
+            placed += restore >= prDocked;
+            untouched += restore == prUntouched;
+            visibilityOnly += restore == prVisibility;
         }
         ArrangeModelDocks(bars);
         WatchArmed = false;

@@ -107,6 +107,27 @@ protected:
         EXPECT_EQ(Bottom->ArrangeLockCount(), 0) << what;
         EXPECT_FALSE(Dock->ArrangePending() || Bottom->ArrangePending()) << what;
     }
+    // Each tool window of the form agrees with its docks and its window: docked exactly when its
+    // parent is a dock, on a dock's lists exactly as the membership rules say, shown exactly
+    // when its visibility rules say so, no change of parent left half done.
+    void ExpectConsistent(const std::string& what)
+    {
+        for (int i = 0; i < Form->ComponentCount(); ++i) {
+            auto* bar = dynamic_cast<TCustomToolWindow97*>(Form->Components(i));
+            if (!bar)
+                continue;
+            const std::string name = what + " " + Narrow(bar->Name());
+            EXPECT_EQ(bar->DockedTo(), dynamic_cast<TDock97*>(bar->Parent())) << name;
+            EXPECT_EQ(bar->IsDocked(), bar->DockedTo() != nullptr) << name;
+            EXPECT_EQ(bar->HiddenCount() + bar->MoveEventLock() + bar->BoundsUpdateCount(), 0) << name;
+            for (TDock97* dock : {Dock, Bottom}) {
+                const bool member = bar->DockedTo() == dock || (bar->UseLastDock() && bar->LastDock() == dock);
+                EXPECT_EQ(dock->MemberList().IndexOf(bar) >= 0, member) << name << " on " << Narrow(dock->Name());
+                EXPECT_EQ(dock->ShownList().IndexOf(bar) >= 0, bar->Parent() == dock && bar->Visible()) << name;
+            }
+            EXPECT_EQ(IsWindowVisible(bar->Handle()) != FALSE, bar->GetShowingState()) << name;
+        }
+    }
     std::wstring IniText(const std::wstring& section, const std::wstring& key)
     {
         return TIniFile(IniPath).ReadString(section, key, L"<none>");
@@ -208,6 +229,51 @@ TEST_F(PersistTest, StoredTextAndSectionNames)
     RegLoadToolbarPositions(Form, RegBase);
     EXPECT_TRUE(TRegistry().KeyExists(RegBase));
     EXPECT_EQ(bar->DockPos(), 12);
+}
+
+// A plain file name means the file of the private-profile functions, in the Windows folder, and
+// section names outside the ANSI code page come back as they were written.
+TEST_F(PersistTest, PlainFileNameLivesInTheWindowsFolderAndKeepsAnyText)
+{
+    const std::wstring plain = L"tb97plain_" + std::to_wstring(GetCurrentProcessId()) + L".ini";
+    wchar_t windows[MAX_PATH], current[MAX_PATH];
+    ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH), 0u);
+    ASSERT_GT(GetCurrentDirectoryW(MAX_PATH, current), 0u);
+    ASSERT_NE(lstrcmpiW(windows, current), 0);
+    const std::wstring there = std::wstring(windows) + L"\\" + plain, here = std::wstring(current) + L"\\" + plain;
+    TScopeExit remove([&] {
+        WritePrivateProfileStringW(nullptr, nullptr, nullptr, plain.c_str());
+        DeleteFileW(there.c_str());
+        DeleteFileW(here.c_str());
+    });
+    struct Case {
+        const wchar_t* prefix;
+        TDock97* dock;  // none: floating
+        bool visible;
+    } cases[] = {{L"\u30C4\u30FC\u30EB\u30D0\u30FC\u30FB", nullptr, true},                   // Japanese
+                 {L"\u0395\u03C1\u03B3\u03B1\u03BB\u03B5\u03AF\u03B1.", Bottom, false}};  // Greek
+    for (const Case& c : cases) {
+        BOOL lossy = FALSE;
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, c.prefix, -1, nullptr, 0, nullptr, &lossy);
+        ASSERT_TRUE(lossy) << "the prefix fits the ANSI code page";
+        TToolWindow97* bar = c.dock ? MakeBar(c.dock, 90, 22, L"Bar") : Floating(L"Bar", POINT{260, 230});
+        bar->SetVisible(c.visible);
+        const TPlace saved = PlaceOf(bar);
+        IniSaveToolbarPositions(Form, plain, c.prefix);
+        if (c.dock)
+            bar->SetParent(Form);
+        else
+            bar->SetBounds(20, 30, bar->Width(), bar->Height());
+        bar->SetVisible(!c.visible);
+        IniLoadToolbarPositions(Form, plain, c.prefix);
+        ExpectPlace(bar, saved, Narrow(c.prefix));
+        wchar_t rev[8] = L"";
+        GetPrivateProfileStringW((c.prefix + std::wstring(L"Bar")).c_str(), L"Rev", L"", rev, 8, plain.c_str());
+        EXPECT_STREQ(rev, L"3");
+        EXPECT_NE(GetFileAttributesW(there.c_str()), INVALID_FILE_ATTRIBUTES);
+        EXPECT_EQ(GetFileAttributesW(here.c_str()), INVALID_FILE_ATTRIBUTES);
+        delete bar;
+    }
 }
 
 TEST_F(PersistTest, RecordsThatRestoreLessOrNothing)
@@ -394,7 +460,7 @@ TEST_F(PersistTest, OnlyToolWindowsOwnedByTheFormAndNamesRequired)
               L"Cannot save tool window's position because DockedTo's Name property not set");
 }
 
-TEST_F(PersistTest, RegistryValueOfAnotherTypeRaisesAndChangesNothing)
+TEST_F(PersistTest, RegistryValueOfAnotherTypeRaisesAndLeavesEverythingConsistent)
 {
     const wchar_t* const names[] = {L"Rev", L"DockRow", L"FloatTop", L"LastDock", L"ClientWidth"};
     for (const wchar_t* name : names) {
@@ -413,7 +479,9 @@ TEST_F(PersistTest, RegistryValueOfAnotherTypeRaisesAndChangesNothing)
         }
         EXPECT_FALSE(ErrorOf([&] { RegLoadToolbarPositions(Form, RegBase); }).empty()) << Narrow(name);
         ExpectDocksUnlocked(Narrow(name));
-        ExpectPlace(bar, before, "after a bad " + Narrow(name));
+        ExpectConsistent("after a bad " + Narrow(name));
+        if (std::wstring(name) == L"Rev")  // read before anything applies
+            ExpectPlace(bar, before, "after a bad Rev");
         // An existing empty value reads as the default.
         {
             TRegistry reg;
@@ -463,8 +531,8 @@ TEST_F(PersistTest, CallbacksSeeTheValuesInTheirOrder)
     log.clear();
     CustomLoadToolbarPositions(Form, readInt, readString, &log);
     EXPECT_EQ(log, (std::vector<std::wstring>{L"Tw.Rev", L"Tw.Visible", L"Tw.DockedTo", L"Tw.DockRow", L"Tw.DockPos",
-                                              L"Tw.FloatLeft", L"Tw.FloatTop", L"Tw.LastDock", L"Tw.ClientHeight",
-                                              L"Tw.ClientWidth"}));
+                                              L"Tw.FloatLeft", L"Tw.FloatTop", L"Tw.ClientHeight", L"Tw.ClientWidth",
+                                              L"Tw.LastDock"}));
     EXPECT_EQ(bar->Left(), 230);
     EXPECT_EQ(bar->Top(), 240);
 }
@@ -503,4 +571,91 @@ TEST_F(PersistTest, ExtensionPointsReachedThroughTheBaseClass)
     EXPECT_EQ(bar->Read, L"x");
     EXPECT_TRUE(bar->DockedWhenRead);  // before its parent changed
     EXPECT_FALSE(bar->DoneDocked);     // after it was placed
+}
+
+namespace {
+
+// Records every read of the record of "Bar" with the tool window as it was just then: visible,
+// dock ("+" floating), row, position. The read of Fail raises; other tool windows have no record.
+struct TOrderLog {
+    static inline std::vector<std::wstring> Log;
+    static inline std::map<std::wstring, std::wstring> Stored;
+    static inline std::wstring Fail;
+    static inline TCustomToolWindow97* Bar = nullptr;
+
+    static std::wstring Where()
+    {
+        return std::to_wstring(Bar->Visible()) + L" " + (Bar->IsDocked() ? Bar->DockedTo()->Name() : L"+");
+    }
+    static void Note(const std::wstring& what)
+    {
+        Log.push_back(what + L" " + Where() + L" " + std::to_wstring(Bar->DockRow()) + L" " +
+                      std::to_wstring(Bar->DockPos()));
+        if (what == Fail)
+            throw Exception(L"failed at " + what);
+    }
+    static std::optional<std::wstring> Read(const std::wstring& bar, const std::wstring& value)
+    {
+        if (bar != L"Bar")
+            return std::nullopt;
+        Note(value);
+        auto it = Stored.find(value);
+        return it == Stored.end() ? std::nullopt : std::optional(it->second);
+    }
+    static int32_t ReadInt(const std::wstring& bar, const std::wstring& value, int32_t def, void*)
+    {
+        return PositionTextToInt(Read(bar, value).value_or(L""), def);
+    }
+    static std::wstring ReadString(const std::wstring& bar, const std::wstring& value, const std::wstring& def, void*)
+    {
+        return Read(bar, value).value_or(def);
+    }
+};
+
+}  // namespace
+
+// Each value applies before the next is read: the class reads its own values with the row and
+// position set, the last dock once the tool window floats. An error at any step (the last rows:
+// none) leaves the steps before it done and everything consistent.
+TEST_F(PersistTest, RestoreAppliesEachValueBeforeTheNextIsRead)
+{
+    struct Case {
+        std::map<std::wstring, std::wstring> record;
+        std::vector<std::wstring> log;  // read, then what it saw
+    } cases[] = {
+        {{{L"Rev", L"3"}, {L"Visible", L"0"}, {L"DockedTo", L"Dock2"}, {L"DockRow", L"1"}, {L"DockPos", L"40"}},
+         {L"Rev 1 Dock1 0 33", L"Visible 1 Dock1 0 33", L"DockedTo 0 Dock1 0 33", L"DockRow 0 Dock1 0 33",
+          L"DockPos 0 Dock1 1 33", L"FloatLeft 0 Dock1 1 40", L"FloatTop 0 Dock1 1 40", L"ClientHeight 0 Dock1 1 40",
+          L"ClientWidth 0 Dock1 1 40", L"Hidden 0 Dock1 1 40"}},
+        {{{L"Rev", L"3"}, {L"DockedTo", L"+"}, {L"LastDock", L"Dock2"}, {L"DockRow", L"2"}, {L"DockPos", L"7"}},
+         {L"Rev 1 Dock1 0 33", L"Visible 1 Dock1 0 33", L"DockedTo 1 Dock1 0 33", L"DockRow 1 Dock1 0 33",
+          L"DockPos 1 Dock1 2 33", L"FloatLeft 1 Dock1 2 7", L"FloatTop 1 Dock1 2 7", L"ClientHeight 1 Dock1 2 7",
+          L"ClientWidth 1 Dock1 2 7", L"Hidden 1 Dock1 2 7", L"LastDock 1 + 2 7"}},
+        {{{L"Rev", L"2"}, {L"Visible", L"0"}, {L"DockedTo", L"Nowhere"}},
+         {L"Rev 1 Dock1 0 33", L"Visible 1 Dock1 0 33", L"DockedTo 0 Dock1 0 33"}},
+    };
+    for (const Case& c : cases)
+        for (size_t fail = 0; fail <= c.log.size(); ++fail) {
+            TOrderLog::Bar = MakeBar(Dock, 90, 22, L"Bar");
+            TOrderLog::Bar->SetDockPos(33);
+            TOrderLog::Bar->OnDockChangingHidden = [](TObject*, TDock97*) { TOrderLog::Note(L"Hidden"); };
+            TToolWindow97* next = MakeBar(Bottom, 60, 22, L"Next");
+            TOrderLog::Log.clear();
+            TOrderLog::Stored = c.record;
+            TOrderLog::Fail = fail < c.log.size() ? c.log[fail].substr(0, c.log[fail].find(L' ')) : L"";
+            const std::wstring error = ErrorOf(
+                [this] { CustomLoadToolbarPositions(Form, TOrderLog::ReadInt, TOrderLog::ReadString, nullptr); });
+            const std::string what = Narrow(TOrderLog::Fail);
+            EXPECT_EQ(TOrderLog::Log, std::vector(c.log.begin(), c.log.begin() + std::min(fail + 1, c.log.size())))
+                << what;
+            EXPECT_EQ(error, TOrderLog::Fail.empty() ? L"" : L"failed at " + TOrderLog::Fail);
+            if (!TOrderLog::Fail.empty()) {  // nothing applied after the error
+                EXPECT_EQ(TOrderLog::Log.back().rfind(TOrderLog::Fail + L" " + TOrderLog::Where(), 0), 0u) << what;
+            }
+            PumpMessages(5);
+            ExpectDocksUnlocked(what);
+            ExpectConsistent(what);
+            delete TOrderLog::Bar;
+            delete next;
+        }
 }

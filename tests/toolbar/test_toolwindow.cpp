@@ -392,7 +392,7 @@ TEST_F(ToolWindowTest, StoredPopupMenuAndDragEventsLoad)
     EXPECT_TRUE(accept);
 
     // A component reference on both classes, dropped when the component goes.
-    auto* menu = new TComponent(Form);
+    auto* menu = new TPopupMenu(Form);
     menu->SetName(L"PopupMenu1");
     for (const TClassInfo* info : {&barClass, &TDock97::StaticClassInfo()}) {
         const TPropInfo* p = info->FindProperty(L"PopupMenu");

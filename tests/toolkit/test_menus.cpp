@@ -1,0 +1,242 @@
+// Pop-up menus on real windows: which menu a right-click or the menu key opens and where, what
+// the window-system menu shows, keyboard shortcuts, and stored menus.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "ExtCtrls.h"
+#include "Forms.h"
+#include "InputScript.h"
+#include "LayoutText.h"
+#include "Menus.h"
+#include "StdCtrls.h"
+#include "Streaming.h"
+
+namespace {
+
+// Ends any menu still open after ms, so that a failing step cannot leave the test in a menu's loop.
+struct TMenuWatchdog {
+    explicit TMenuWatchdog(UINT ms = 5000) : Timer(SetTimer(nullptr, 0, ms, [](HWND, UINT, UINT_PTR, DWORD) { EndMenu(); })) {}
+    ~TMenuWatchdog()
+    {
+        KillTimer(nullptr, Timer);
+        EndMenu();
+    }
+    UINT_PTR Timer;
+};
+
+struct TMenuForm {
+    std::unique_ptr<TForm> Form = std::make_unique<TForm>(nullptr);
+    std::vector<std::wstring> Clicks;
+    // Items record their clicks as "Menu:Item".
+    TPopupMenu* Menu(const std::wstring& name, std::initializer_list<const wchar_t*> captions)
+    {
+        auto* menu = new TPopupMenu(Form.get());
+        for (const wchar_t* caption : captions) {
+            auto* item = new TMenuItem(Form.get());
+            item->SetCaption(caption);
+            item->OnClick = [this, name, caption](TObject*) { Clicks.push_back(name + L":" + caption); };
+            menu->Items()->Add(item);
+        }
+        return menu;
+    }
+    template <class T>
+    T* Put(TWinControl* parent, RECT bounds, TPopupMenu* menu = nullptr)
+    {
+        auto* c = new T(Form.get());
+        c->SetBoundsRect(bounds);
+        c->SetParent(parent);
+        c->SetPopupMenu(menu);
+        return c;
+    }
+    TPopupMenu *FormMenu = Menu(L"Form", {L"f1"}), *BoxMenu = Menu(L"Box", {L"b1", L"b2", L"b3"});
+    TPopupMenu *ImageMenu = Menu(L"Image", {L"i1", L"i2"}), *OuterMenu = Menu(L"Outer", {L"o1", L"o2"});
+    TScrollBox* Box = Put<TScrollBox>(Form.get(), {10, 10, 190, 110}, BoxMenu);
+    TImage* Plain = Put<TImage>(Box, {10, 10, 70, 50});
+    TImage* Own = Put<TImage>(Box, {100, 10, 160, 50}, ImageMenu);
+    TScrollBox* Outer = Put<TScrollBox>(Form.get(), {210, 10, 400, 130}, OuterMenu);
+    TScrollBox* Inner = Put<TScrollBox>(Outer, {30, 20, 150, 90});
+    TButton* Button = Put<TButton>(Form.get(), {10, 150, 110, 180});
+    TEdit* Edit = Put<TEdit>(Form.get(), {130, 150, 250, 174});
+
+    TMenuForm()
+    {
+        Form->SetBounds(120, 100, 420, 260);
+        Form->SetPopupMenu(FormMenu);
+        Form->Show();
+        BringToFront(Form->Handle());
+        PumpMessages(30);
+    }
+};
+
+}  // namespace
+
+TEST(Menus, RightClickOrMenuKeyOpensTheNearestMenuWhereAsked)
+{
+    TMenuForm f;
+    struct TRow {
+        const char* Where;
+        POINT At;             // right-clicked, or where the menu opens for the menu key
+        TWinControl* KeyFocus;  // the menu key pressed with the focus here
+        TPopupMenu* Menu;     // none: the window system's own
+        TControl* For;
+        int Choose;  // with the arrow keys; -1: the second item, clicked
+        std::wstring Click;
+    };
+    const std::vector<TRow> rows{
+        {"box with a menu", f.Box->ClientToScreen({170, 90}), nullptr, f.BoxMenu, f.Box, 3, L"Box:b3"},
+        {"image without one: its parent's", f.Plain->ClientToScreen({7, 5}), nullptr, f.BoxMenu, f.Box, 1, L"Box:b1"},
+        {"image with its own", f.Own->ClientToScreen({50, 33}), nullptr, f.ImageMenu, f.Own, -1, L"Image:i2"},
+        {"box without in one with", f.Inner->ClientToScreen({11, 3}), nullptr, f.OuterMenu, f.Outer, 2, L"Outer:o2"},
+        {"button: the form's", f.Button->ClientToScreen({20, 10}), nullptr, f.FormMenu, f.Form.get(), 1, L"Form:f1"},
+        {"menu key", f.Inner->ClientToScreen({0, 0}), f.Inner, f.OuterMenu, f.Outer, 1, L"Outer:o1"},
+        {"caption", {f.Form->Left() + 60, f.Form->Top() + GetSystemMetrics(SM_CYFRAME) + 6}, nullptr, nullptr, nullptr,
+         0, L""},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.Where);
+        TMenuWatchdog watchdog;
+        f.Clicks.clear();
+        int popups = 0;
+        for (TPopupMenu* m : {f.FormMenu, f.BoxMenu, f.ImageMenu, f.OuterMenu}) {
+            m->SetPopupComponent(nullptr);
+            m->OnPopup = [&](TObject*) { ++popups; };
+        }
+        RECT shown{-1, -1, -1, -1}, item{};
+        TInputScript script;
+        if (row.KeyFocus) {
+            SetFocus(row.KeyFocus->Handle());
+            script.Key(VK_APPS, true).Key(VK_APPS, false);
+        } else {
+            // Both at once: a press on a caption waits for the release in a loop that runs nothing else.
+            script.Move(row.At).Then([] { SendMouseButton(true, true), SendMouseButton(false, true); });
+        }
+        script.Wait(2).Then([&] { GetWindowRect(FindWindowW(L"#32768", nullptr), &shown); });
+        for (int i = 0; i < row.Choose; ++i)
+            script.Key(VK_DOWN, true).Key(VK_DOWN, false);
+        if (row.Choose > 0)
+            script.Key(VK_RETURN, true).Key(VK_RETURN, false);
+        if (row.Choose < 0)
+            script.Then([&] { GetMenuItemRect(nullptr, row.Menu->Handle(), 1, &item); })
+                .Then([&] { SendMouseMove({(item.left + item.right) / 2, (item.top + item.bottom) / 2}); })
+                .Then([] { SendMouseButton(true), SendMouseButton(false); });
+        ASSERT_TRUE(script.Wait(2).Key(VK_ESCAPE, true).Key(VK_ESCAPE, false).Run());
+
+        EXPECT_EQ(popups, row.Menu ? 1 : 0);
+        EXPECT_EQ(shown.left, row.At.x) << "no menu, or not at the point";
+        EXPECT_EQ(shown.top, row.At.y);
+        EXPECT_EQ(f.Clicks, row.Click.empty() ? std::vector<std::wstring>{} : std::vector<std::wstring>{row.Click});
+        EXPECT_EQ(row.Menu ? row.Menu->PopupComponent() : nullptr, row.For);
+    }
+}
+
+TEST(Menus, TheBuiltMenuShowsCaptionsShortcutsChecksAndRadioBullets)
+{
+    TMenuForm f;
+    TPopupMenu* menu = f.Menu(L"M", {L"&Dock", L"-", L"Checked", L"R1", L"R2", L"Other", L"Hidden", L"Off", L"Sub"});
+    auto item = [&](int i) { return menu->Items()->Items(i); };
+    item(0)->SetShortCut(ShortCut('D', {ssCtrl}));
+    for (int i : {3, 4, 5})
+        item(i)->SetRadioItem(true);
+    item(5)->SetGroupIndex(1);
+    for (int i : {5, 3, 4})
+        item(i)->SetChecked(true);  // R2 unchecks R1, not the item of the other group
+    item(6)->SetVisible(false);
+    item(7)->SetEnabled(false);
+    item(7)->SetShortCut(ShortCut(VK_F5, {ssShift, ssAlt}));
+    item(8)->Add(new TMenuItem(f.Form.get()));
+    item(8)->Items(0)->SetCaption(L"Inner");
+    item(8)->Items(0)->SetShortCut(ShortCut(VK_DELETE, {}));
+    menu->OnPopup = [&](TObject*) { item(2)->SetChecked(true); };  // runs before the menu is built
+    {
+        TMenuWatchdog closeSoon(300);
+        menu->Popup(160, 160);
+    }
+    struct TShown {
+        std::wstring Text;
+        UINT Type, State;
+    };
+    const std::vector<TShown> expected{
+        {L"&Dock\tCtrl+D", MFT_STRING, 0},  {L"", MFT_SEPARATOR, 0},
+        {L"Checked", MFT_STRING, MFS_CHECKED}, {L"R1", MFT_RADIOCHECK, 0},
+        {L"R2", MFT_RADIOCHECK, MFS_CHECKED},  {L"Other", MFT_RADIOCHECK, MFS_CHECKED},
+        {L"Off\tShift+Alt+F5", MFT_STRING, MFS_DISABLED}, {L"Sub", MFT_STRING, 0},
+    };
+    HMENU h = menu->Handle();
+    ASSERT_EQ(GetMenuItemCount(h), static_cast<int>(expected.size()));
+    for (size_t i = 0; i < expected.size(); ++i) {
+        wchar_t text[32] = {};
+        MENUITEMINFOW mi{};
+        mi.cbSize = sizeof(mi), mi.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_STRING, mi.dwTypeData = text, mi.cch = 32;
+        GetMenuItemInfoW(h, static_cast<UINT>(i), TRUE, &mi);
+        EXPECT_EQ(text, expected[i].Text);
+        EXPECT_EQ(mi.fType, expected[i].Type) << i;
+        EXPECT_EQ(mi.fState & (MFS_CHECKED | MFS_DISABLED), expected[i].State) << i;
+    }
+    wchar_t inner[32] = {};
+    GetMenuStringW(GetSubMenu(h, 7), 0, inner, 32, MF_BYPOSITION);
+    EXPECT_STREQ(inner, L"Inner\tDel");
+}
+
+TEST(Menus, ShortcutsFireFromAnyFocusButPlainKeysStayWithTheEditBox)
+{
+    TMenuForm f;
+    f.BoxMenu->Items()->Items(0)->SetShortCut(ShortCut('D', {ssCtrl}));
+    f.BoxMenu->Items()->Items(1)->SetShortCut(ShortCut('X', {}));
+    f.BoxMenu->Items()->Items(2)->SetShortCut(ShortCut(VK_OEM_MINUS, {}));
+    f.OuterMenu->Items()->Items(0)->SetShortCut(ShortCut('K', {ssAlt}));
+    f.OuterMenu->Items()->Items(1)->SetShortCut(ShortCut('E', {ssCtrl}));
+    f.OuterMenu->Items()->Items(1)->SetEnabled(false);
+    struct TRow {
+        const char* What;
+        TWinControl* Focus;
+        std::vector<WORD> Keys;  // held down in order, released in reverse
+        std::wstring Click, Typed;
+    };
+    const std::vector<TRow> rows{
+        {"Ctrl+D in the edit box", f.Edit, {VK_CONTROL, 'D'}, L"Box:b1", L""},
+        {"Ctrl+Shift+D is another key", f.Edit, {VK_CONTROL, VK_SHIFT, 'D'}, L"", L""},
+        {"a plain letter is typed", f.Edit, {'X'}, L"", L"x"},
+        {"so is the minus key", f.Edit, {VK_OEM_MINUS}, L"", L"-"},
+        {"Alt+K of another control's menu", f.Edit, {VK_MENU, 'K'}, L"Outer:o1", L""},
+        {"a disabled item's key", f.Edit, {VK_CONTROL, 'E'}, L"", L""},
+        {"a plain letter where no text is typed", f.Button, {'X'}, L"Box:b2", L""},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.What);
+        f.Clicks.clear();
+        f.Edit->SetText(L"");
+        SetFocus(row.Focus->Handle());
+        PumpMessages(20);
+        for (WORD k : row.Keys)
+            SendKey(k, true);
+        for (auto k = row.Keys.rbegin(); k != row.Keys.rend(); ++k)
+            SendKey(*k, false);
+        PumpMessages(60);
+        EXPECT_EQ(f.Clicks, row.Click.empty() ? std::vector<std::wstring>{} : std::vector<std::wstring>{row.Click});
+        EXPECT_EQ(f.Edit->Text(), row.Typed);
+    }
+}
+
+TEST(Menus, StoredMenusKeepTheirItemTreeAndNonDefaultValues)
+{
+    RegisterMenuClasses();
+    const std::wstring menuText = L"object Menu1: TPopupMenu\n  object Dock: TMenuItem\n    Caption = 'Dock'\n"
+                                  L"    ShortCut = 16452\n  end\n  object Sub: TMenuItem\n    Caption = 'Sub'\n"
+                                  L"    object Radio: TMenuItem\n      Checked = True\n      GroupIndex = 2\n"
+                                  L"      RadioItem = True\n    end\n  end\nend\n";
+    auto form = std::make_unique<TForm>(nullptr);
+    auto* box = new TScrollBox(form.get());
+    box->SetName(L"Box");
+    ReadComponentFromText(form.get(), ReadLayoutText(L"object F: TForm\n" + menuText + L"end\n"));
+    auto* menu = dynamic_cast<TPopupMenu*>(form->FindComponent(L"Menu1"));
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->Items()->Items(0)->ShortCut(), ShortCut('D', {ssCtrl}));
+    EXPECT_EQ(menu->Items()->Items(1)->Items(0)->Menu(), menu);
+    EXPECT_EQ(WriteLayoutText(WriteComponentToTree(menu, form.get())), menuText);
+
+    box->SetPopupMenu(menu);
+    delete menu;  // its items go with it, and no reference is left behind
+    EXPECT_EQ(box->PopupMenu(), nullptr);
+    EXPECT_EQ(form->FindComponent(L"Radio"), nullptr);
+}
