@@ -42,6 +42,7 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner)
     LoadLayout();
     SetWidth(330);
     SetHeight(90);
+    BuildOptionsMenu();
     // The wheel goes to the focus window, wherever that is: it is seen here before any window.
     if (Application)
         Application->OnMessage = [this](MSG& Msg, bool& Handled) { AppMessage(Msg, Handled); };
@@ -168,6 +169,69 @@ void TMainForm::QuitBtnClick(TObject*)
 }
 
 // ---- viewing options ------------------------------------------------------------------------
+
+namespace {
+
+TMenuItem* AddItem(TPopupMenu* Menu, const wchar_t* Caption, TShortCut Key = scNone, int RadioGroup = 0)
+{
+    auto* item = new TMenuItem(nullptr);  // the menu's root item deletes its items
+    Menu->Items()->Add(item);
+    item->SetCaption(Caption);
+    item->SetShortCut(Key);
+    item->SetRadioItem(RadioGroup != 0);
+    item->SetGroupIndex(RadioGroup);
+    return item;
+}
+
+}  // namespace
+
+void TMainForm::BuildOptionsMenu()
+{
+    // Shortcuts with Ctrl (or the page keys with Ctrl, which a one-line edit box has no use
+    // for): the menus see them before the focused edit box, which needs only the plain keys.
+    OptionsMenu = new TPopupMenu(this);
+    static const struct {
+        const wchar_t* Caption;
+        WORD Key;
+    } methods[] = {{L"Colour anaglyph", '1'}, {L"Half-colour anaglyph", '2'}, {L"Grey anaglyph", '3'},
+                   {L"Dubois anaglyph", '4'}};
+    for (int m = amColour; m <= amDubois; ++m) {
+        FMethodItems[m] = AddItem(OptionsMenu, methods[m].Caption, scCtrl | methods[m].Key, 1);
+        FMethodItems[m]->OnClick = [this, m](TObject*) { SetMethod(static_cast<TAnaglyphMethod>(m)); };
+    }
+    AddItem(OptionsMenu, L"-");
+    FSwapItem = AddItem(OptionsMenu, L"Swap eyes", scCtrl | 'E');
+    FSwapItem->OnClick = [this](TObject*) { SetSwapEyes(!FSwapEyes); };
+    FHalfWidthItem = AddItem(OptionsMenu, L"Half-width pair", scCtrl | 'D');
+    FHalfWidthItem->OnClick = [this](TObject*) { SetHalfWidthPair(!FHalfWidthPair); };
+    AddItem(OptionsMenu, L"-");
+    static const wchar_t* const rates[] = {L"10 frames/s", L"30 frames/s", L"60 frames/s"};
+    for (int r = fr10; r <= fr60; ++r) {
+        FRateItems[r] = AddItem(OptionsMenu, rates[r], scNone, 2);
+        FRateItems[r]->OnClick = [this, r](TObject*) { SetFrameRate(static_cast<TFrameRate>(r)); };
+    }
+    AddItem(OptionsMenu, L"-");
+    AddItem(OptionsMenu, L"Increase shift", scCtrl | VK_PRIOR)->OnClick = [this](TObject*) { ChangeShift(1); };
+    AddItem(OptionsMenu, L"Decrease shift", scCtrl | VK_NEXT)->OnClick = [this](TObject*) { ChangeShift(-1); };
+    AddItem(OptionsMenu, L"-");
+    FTopItem = AddItem(OptionsMenu, L"Always on top", scCtrl | 'T');
+    FTopItem->OnClick = [this](TObject*) { SetAlwaysOnTop(!FAlwaysOnTop); };
+
+    OptionsMenu->OnPopup = [this](TObject* Sender) { OptionsMenuPopup(Sender); };
+    OptionsMenuPopup(OptionsMenu);
+    for (TControl* c : {static_cast<TControl*>(image), static_cast<TControl*>(ScrollBox1),
+                        static_cast<TControl*>(Dock971), static_cast<TControl*>(ToolWindow971)})
+        c->SetPopupMenu(OptionsMenu);
+}
+
+void TMainForm::OptionsMenuPopup(TObject*)
+{
+    FMethodItems[FMethod]->SetChecked(true);
+    FSwapItem->SetChecked(FSwapEyes);
+    FHalfWidthItem->SetChecked(FHalfWidthPair);
+    FRateItems[FFrameRate]->SetChecked(true);
+    FTopItem->SetChecked(FAlwaysOnTop);
+}
 
 int32_t TMainForm::ShownWidth() const
 {

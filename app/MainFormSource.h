@@ -10,6 +10,7 @@
 #include "Anaglyph.h"
 #include "ExtCtrls.h"
 #include "Forms.h"
+#include "Menus.h"
 #include "StdCtrls.h"
 #include "TB97.h"
 #include "TB97Tlwn.h"
@@ -80,11 +81,18 @@ public:
 
     static UINT FrameInterval(TFrameRate Rate);
 
+    // The options' right-click menu, shared by the picture, the scroll box, the dock and the
+    // toolbar; owned by the form.
+    TPopupMenu* OptionsMenu = nullptr;
+
 protected:
     void CreateParams(TCreateParams& Params) override;
 
 private:
     void ReleaseCapture();
+    void BuildOptionsMenu();
+    // Check marks from the options, before the menu shows.
+    void OptionsMenuPopup(TObject* Sender);
     // The shown picture's width: the composed half, doubled for a half-width pair.
     int32_t ShownWidth() const;
     void ShowStretched();
@@ -92,6 +100,11 @@ private:
     void AppMessage(MSG& Msg, bool& Handled);
     bool OverPicture(POINT Screen);
 
+    TMenuItem* FMethodItems[4] = {};
+    TMenuItem* FSwapItem = nullptr;
+    TMenuItem* FHalfWidthItem = nullptr;
+    TMenuItem* FRateItems[3] = {};
+    TMenuItem* FTopItem = nullptr;
     // Rows of the image's surface for the stretched picture; sized at each start, pointed
     // at the surface on every stretched frame (the surface is remade when the image resizes).
     std::vector<uint8_t*> ShownRows;

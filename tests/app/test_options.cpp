@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "Anaglyph.h"
+#include "InputScript.h"
 #include "ScopeExit.h"
 #include "MainFormFixture.h"
 #include "PatternWindow.h"
@@ -68,6 +69,29 @@ protected:
         return pixels;
     }
 };
+
+// The menu as the window system holds it: "(*)" or "( )" for radio items, "[x]" or "[ ]" for the
+// others, "-" for a separator, each item ended by "|".
+std::wstring MenuText(HMENU menu)
+{
+    std::wstring out;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        wchar_t text[64] = {};
+        MENUITEMINFOW mi{};
+        mi.cbSize = sizeof(mi);
+        mi.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_STRING;
+        mi.dwTypeData = text;
+        mi.cch = 63;
+        GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &mi);
+        const bool checked = (mi.fState & MFS_CHECKED) != 0;
+        if (mi.fType & MFT_SEPARATOR)
+            out += L"-";
+        else
+            out += ((mi.fType & MFT_RADIOCHECK) ? (checked ? L"(*)" : L"( )") : (checked ? L"[x]" : L"[ ]")) + std::wstring(text);
+        out += L"|";
+    }
+    return out;
+}
 
 void SendWheel(int delta)
 {
@@ -249,6 +273,78 @@ TEST_F(OptionsTest, AlwaysOnTopLiftsTheFormAndItsFloatingToolbar)
             EXPECT_EQ(topmost(MainForm->ToolWindow971), s.On) << "the floating toolbar follows its form";
             EXPECT_EQ(GetWindow(MainForm->ToolWindow971->Handle(), GW_OWNER), MainForm->Handle());
         }
+    }
+}
+
+TEST_F(OptionsTest, RightClickOnEachPartOpensTheOptionsMenuAndShortcutsReachItFromTheEditBox)
+{
+    MainForm->SetBounds(0, 300, 760, 420);  // room on the dock right of the toolbar
+    BringToFront(MainForm->Handle());
+    TControl* const bar = MainForm->ToolWindow971;
+    struct {
+        TControl* Under;   // right-clicked at the client point At
+        POINT At;
+        bool Floating;
+        TControl* Holder;  // whose menu opens
+        const wchar_t* Shows;  // part of the menu as shown
+        int Item;          // chosen: the n-th item, separators not counted
+        std::function<bool()> Done;
+    } rows[] = {
+        {MainForm->image, {40, 40}, false, MainForm->image,
+         L"(*)Colour anaglyph\tCtrl+1|( )Half-colour anaglyph\tCtrl+2|( )Grey anaglyph\tCtrl+3|( )Dubois anaglyph\tCtrl+4|-|"
+         L"[ ]Swap eyes\tCtrl+E|[ ]Half-width pair\tCtrl+D|-|(*)10 frames/s|( )30 frames/s|( )60 frames/s|-|"
+         L"[ ]Increase shift\tCtrl+PgUp|[ ]Decrease shift\tCtrl+PgDn|-|[ ]Always on top\tCtrl+T|",
+         4, [] { return MainForm->Method() == amDubois; }},
+        {MainForm->ScrollBox1, {600, 150}, false, MainForm->ScrollBox1, L"( )Colour anaglyph\tCtrl+1|", 6,
+         [] { return MainForm->HalfWidthPair(); }},
+        {MainForm->Dock971, {720, 12}, false, MainForm->Dock971, L"[x]Half-width pair", 9,
+         [] { return MainForm->FrameRate() == fr60; }},
+        {MainForm->StopBtn, {40, 15}, false, bar, L"(*)60 frames/s", 10, [] { return MainForm->Edit1->Text() == L"31"; }},
+        {MainForm->StopBtn, {40, 15}, true, bar, L"(*)Dubois anaglyph", 12, [] { return MainForm->AlwaysOnTop(); }},
+    };
+    for (const auto& r : rows) {
+        MainForm->ToolWindow971->SetDockedTo(r.Floating ? nullptr : MainForm->Dock971);
+        PumpMessages(100);
+        std::wstring shown;
+        bool onScreen = false;
+        TInputScript script;
+        script.Move(r.Under->ClientToScreen(r.At)).Then([] { SendMouseButton(true, true); }).Then([] {
+            SendMouseButton(false, true);
+        });
+        script.Wait(2).Then([&] {
+            shown = MenuText(MainForm->OptionsMenu->Handle());
+            onScreen = IsWindowVisible(FindWindowW(L"#32768", nullptr));
+        });
+        for (int i = 0; i < r.Item; ++i)
+            script.Key(VK_DOWN, true).Key(VK_DOWN, false);
+        script.Key(VK_RETURN, true).Key(VK_RETURN, false);
+        ASSERT_TRUE(script.Run());
+        const std::string name = Narrow(r.Under->Name());
+        EXPECT_TRUE(onScreen) << name;
+        EXPECT_EQ(MainForm->OptionsMenu->PopupComponent(), r.Holder) << name;
+        EXPECT_NE(shown.find(r.Shows), std::wstring::npos) << name << ": " << Narrow(shown);
+        EXPECT_TRUE(r.Done()) << name;
+    }
+    // Shortcuts while the edit box has the focus, the toolbar docked and floating: the box keeps
+    // its text.
+    struct {
+        bool Floating;
+        WORD Key;
+        const wchar_t* Text;  // of the box afterwards
+        std::function<bool()> Done;
+    } keys[] = {{true, '3', L"31", [] { return MainForm->Method() == amGrey; }},
+                {false, VK_NEXT, L"30", [] { return true; }},
+                {false, 'T', L"30", [] { return !MainForm->AlwaysOnTop(); }}};
+    for (const auto& k : keys) {
+        MainForm->ToolWindow971->SetDockedTo(k.Floating ? nullptr : MainForm->Dock971);
+        PumpMessages(100);
+        MainForm->Edit1->SetFocus();
+        SendKey(VK_CONTROL, true);
+        PressKey(k.Key);
+        SendKey(VK_CONTROL, false);
+        PumpMessages(50);
+        EXPECT_TRUE(k.Done()) << k.Key;
+        EXPECT_EQ(MainForm->Edit1->Text(), k.Text) << k.Key;
     }
 }
 
