@@ -187,8 +187,8 @@ TMenuItem* AddItem(TPopupMenu* Menu, const wchar_t* Caption, TShortCut Key = scN
 
 void TMainForm::BuildOptionsMenu()
 {
-    // Shortcuts with Ctrl (or the page keys with Ctrl, which a one-line edit box has no use
-    // for): the menus see them before the focused edit box, which needs only the plain keys.
+    // Every shortcut holds Ctrl: the toolkit offers such keys to the menus before the focused
+    // edit box, and the box needs none of them (a one-line box has no use for the page keys).
     OptionsMenu = new TPopupMenu(this);
     static const struct {
         const wchar_t* Caption;
