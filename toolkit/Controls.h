@@ -195,7 +195,23 @@ public:
     virtual void Click();
     virtual void DblClick();
 
+    // Scales the control by M/D (normally new DPI / old DPI): its edges, its own font (not a
+    // parent's) and, for a windowed control, everything inside it. Nothing changes when M == D.
+    void ScaleBy(int M, int D);
+    // The DPI of the window the control is shown in; the display's while it has none.
+    virtual int CurrentDpi() const;
+    // Told to every control of a form after the form followed its window to another DPI, so
+    // that metrics of its own (frames, grips) can follow too.
+    virtual void DpiChanged(int OldDpi, int NewDpi)
+    {
+        (void)OldDpi;
+        (void)NewDpi;
+    }
+
 protected:
+    // The work of ScaleBy; overrides scale what they add (and call this one).
+    virtual void ChangeScale(int M, int D);
+    void ScaleFont(int M, int D);
     virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
     virtual void MouseMove(TShiftState Shift, int X, int Y);
     virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
@@ -284,6 +300,7 @@ public:
     void SetTabOrder(int value);
 
     bool Showing() const override { return FShowing; }
+    int CurrentDpi() const override;
     void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
     RECT ClientRect() const override;
     POINT ClientOrigin() const override;
@@ -337,6 +354,9 @@ protected:
     virtual void AlignControls(TControl* AControl, RECT& Rect);
     virtual void AdjustClientRect(RECT& Rect) { (void)Rect; }
     virtual void PaintWindow(HDC dc);
+    void ChangeScale(int M, int D) override;
+    // Scales the child controls, within the alignment batch of ChangeScale.
+    virtual void ScaleControls(int M, int D);
     void UpdateShowing();
     void UpdateControlState();
     // Frees every child control; derived destructors call it first so children leave a whole parent.

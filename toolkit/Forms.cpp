@@ -215,6 +215,7 @@ const TClassInfo& TCustomForm::StaticClassInfo()
         .Boolean(L"OldCreateOrder", &TCustomForm::OldCreateOrder, &TCustomForm::SetOldCreateOrder, true)
         .Integer(L"PixelsPerInch", &TCustomForm::PixelsPerInch, &TCustomForm::SetPixelsPerInch)
         .Integer(L"TextHeight", &TCustomForm::TextHeight, &TCustomForm::SetTextHeight)
+        .Boolean(L"Scaled", &TCustomForm::Scaled, &TCustomForm::SetScaled, true)
         .Event(L"OnClose", &TCustomForm::OnClose)
         .Event(L"OnCloseQuery", &TCustomForm::OnCloseQuery)
         .Event(L"OnActivate", &TCustomForm::OnActivate)
@@ -375,6 +376,7 @@ void TCustomForm::CreateWnd()
 void TCustomForm::DestroyWnd()
 {
     FClientHandle = nullptr;  // destroyed with the frame
+    FWindowDpi = 0;
     TScrollingWinControl::DestroyWnd();
 }
 

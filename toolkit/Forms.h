@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Controls.h"
+#include "Dpi.h"
 #include "ErrorReport.h"
 
 // A windowed control whose children may extend past its client area; scroll bars appear as needed.
@@ -25,6 +26,7 @@ public:
 protected:
     void CreateParams(TCreateParams& Params) override;
     void AlignControls(TControl* AControl, RECT& Rect) override;
+    void ScaleControls(int M, int D) override;
     // Updates the scroll ranges from the extent of the children.
     void UpdateScrollBars();
 
@@ -54,6 +56,7 @@ enum TWindowState { wsNormal, wsMinimized, wsMaximized };
 
 using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
 using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
+using TMonitorDpiChangedEvent = std::function<void(TObject* Sender, int OldDPI, int NewDPI)>;
 
 class TScrollBox : public TScrollingWinControl {
     TK_CLASSINFO(TScrollBox, TScrollingWinControl)
@@ -99,10 +102,16 @@ public:
     void SetFormStyle(TFormStyle value);
     TWindowState WindowState() const;
     void SetWindowState(TWindowState value);
+    // The DPI the form's layout is at: a stored layout's own until loading scales it to the
+    // display (when Scaled), then the DPI of the form's window, followed through WM_DPICHANGED.
     int PixelsPerInch() const { return FPixelsPerInch; }
     void SetPixelsPerInch(int value) { FPixelsPerInch = value; }
     int TextHeight() const { return FTextHeight; }
     void SetTextHeight(int value) { FTextHeight = value; }
+    // False: the layout stays at its stored pixels on every display, and the form ignores DPI changes.
+    bool Scaled() const { return FScaled; }
+    void SetScaled(bool value) { FScaled = value; }
+    int CurrentDpi() const override;
     bool OldCreateOrder() const { return FOldCreateOrder; }
     void SetOldCreateOrder(bool value) { FOldCreateOrder = value; }
     HWND ClientHandle() const { return FClientHandle; }
@@ -118,6 +127,8 @@ public:
     TNotifyEvent OnDeactivate;
     TNotifyEvent OnShow;
     TNotifyEvent OnHide;
+    // After the form and its controls followed the window to another DPI.
+    TMonitorDpiChangedEvent OnAfterMonitorDpiChanged;
 
 protected:
     // Reads the layout stored under this form's class name. Constructors of designed forms call it
@@ -127,6 +138,10 @@ protected:
     void CreateWnd() override;
     void DestroyWnd() override;
     virtual void DoClose(TCloseAction& Action);
+    // Scales a stored layout of another DPI to the display's before the controls get Loaded.
+    void Loaded() override;
+    // A top-level form keeps its place and its frame: its client area scales.
+    void ChangeScale(int M, int D) override;
 
     TK_BEGIN_MESSAGE_MAP()
         TK_MESSAGE(WM_CLOSE, WMClose)
@@ -135,6 +150,7 @@ protected:
         TK_MESSAGE(CM_DIALOGKEY, CMDialogKey)
         TK_MESSAGE(CM_RELEASE, CMRelease)
         TK_MESSAGE(CM_TEXTCHANGED, CMTextChanged)
+        TK_MESSAGE(WM_DPICHANGED, WMDpiChanged)
     TK_END_MESSAGE_MAP()
 
 protected:
@@ -144,16 +160,29 @@ protected:
     void CMDialogKey(TMessage& Message);
     void CMRelease(TMessage& Message);
     void CMTextChanged(TMessage& Message);
+    void WMDpiChanged(TMessage& Message);
 
 private:
     void ApplyPosition();
+    // Rescales the form from PixelsPerInch to NewDpi into the suggested window rectangle
+    // (none: the client area scales) and tells every control.
+    void ChangeDpi(int NewDpi, const RECT* suggested);
+    void SetLayoutDpi(int dpi);
 
     TFormBorderStyle FBorderStyle = bsSizeable;
     TPosition FPosition = poDesigned;
     TFormStyle FFormStyle = fsNormal;
     TWindowState FWindowState = wsNormal;
-    int FPixelsPerInch = 96;
+    int FPixelsPerInch = ScreenDpi();
     int FTextHeight = 13;
+    bool FScaled = true;
+    // The DPI WM_DPICHANGED gave the window (0: ask the window system), and a change that
+    // arrived while one was being applied.
+    int FWindowDpi = 0;
+    bool FChangingDpi = false;
+    int FPendingDpi = 0;
+    RECT FPendingRect{};
+    bool FPendingHasRect = false;
     bool FOldCreateOrder = false;
     bool FActive = false;
     bool FPositioned = false;
@@ -177,6 +206,7 @@ public:
     TCustomForm* ActiveForm() const { return FForms.empty() ? nullptr : FForms.front(); }
     int Width() const { return GetSystemMetrics(SM_CXSCREEN); }
     int Height() const { return GetSystemMetrics(SM_CYSCREEN); }
+    int PixelsPerInch() const { return ScreenDpi(); }
     RECT WorkAreaRect() const;
 
     void AddForm(TCustomForm* form);
