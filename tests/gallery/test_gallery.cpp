@@ -9,8 +9,10 @@
 #include <string>
 
 #include "DibSurface.h"
+#include "Dpi.h"
 #include "GalleryForm.h"
 #include "Png.h"
+#include "ScopeExit.h"
 #include "TB97Tlwn.h"
 #include "TestSupport.h"
 
@@ -65,9 +67,7 @@ void CompareWithReference(HWND wnd, const std::wstring& name)
     }
 }
 
-}  // namespace
-
-TEST(Gallery, DockedAndFloatingLookAsTheReferences)
+void ShowGalleryAndCompare(const std::wstring& suffix)
 {
     TGalleryForm* form = new TGalleryForm(nullptr);
     form->Show();
@@ -76,10 +76,26 @@ TEST(Gallery, DockedAndFloatingLookAsTheReferences)
     ASSERT_NE(form->Floating(), nullptr);
     ASSERT_FALSE(form->Floating()->IsDocked());
     ASSERT_TRUE(IsWindowVisible(form->Floating()->Handle()));
-    CompareWithReference(form->Handle(), L"docked.png");
-    CompareWithReference(form->Floating()->Handle(), L"floating.png");
+    CompareWithReference(form->Handle(), L"docked" + suffix + L".png");
+    CompareWithReference(form->Floating()->Handle(), L"floating" + suffix + L".png");
     delete form;
     PumpMessages(20);
+}
+
+}  // namespace
+
+TEST(Gallery, DockedAndFloatingLookAsTheReferences)
+{
+    ShowGalleryAndCompare(L"");
+}
+
+// The same gallery on a display of 144 DPI: the controls, the frames, the grips, the close
+// buttons and the bound lines half as large again (the system's caption font stays its own).
+TEST(Gallery, At144DpiLooksAsTheReferences)
+{
+    SetAssumedDisplayDpi(144);
+    TScopeExit real([] { SetAssumedDisplayDpi(0); });
+    ShowGalleryAndCompare(L"144");
 }
 
 // The gallery's Save and Load commands, through its real buttons: a layout changed after the
