@@ -579,6 +579,13 @@ void TCustomToolWindow97::FollowDpi()
     const int dpi = FIsDocked && form ? form->PixelsPerInch() : CurrentDpi();
     if (!FContentDpi)
         FContentDpi = form ? form->PixelsPerInch() : dpi;  // as designed on its form
+    if (FFloatingParent && Parent() == FFloatingParent) {
+        // Its font is the one a tool window with ParentFont takes: points stay points.
+        TFont* font = FFloatingParent->Font();
+        const int height = ScaleValue(font->Height(), dpi, font->PixelsPerInch());
+        font->SetPixelsPerInch(dpi);
+        font->SetHeight(height);
+    }
     ScaleBy(dpi, FContentDpi);
     FContentDpi = dpi;
 }

@@ -18,11 +18,12 @@ struct TDpiRow {
     int Border, Handle;  // docked frame, and the handle with a docked close button
     RECT Close;          // docked close button on a top dock, window coordinates
     int FirstBar, Grip, Line;
+    int FontHeight;  // of the default font, floating: points stay points
 };
 const TDpiRow Rows[] = {
-    {120, false, 3, 18, {4, 3, 18, 17}, 7, 4, 1},
-    {144, false, 3, 21, {5, 3, 21, 19}, 8, 5, 2},
-    {144, true, 3, 21, {5, 3, 21, 19}, 8, 5, 2},
+    {120, false, 3, 18, {4, 3, 18, 17}, 7, 4, 1, -14},
+    {144, false, 3, 21, {5, 3, 21, 19}, 8, 5, 2, -17},
+    {144, true, 3, 21, {5, 3, 21, 19}, 8, 5, 2, -17},
 };
 
 LRESULT HitAt(HWND wnd, POINT p)
@@ -148,6 +149,7 @@ TEST(DpiFrame, FramesAndHitZonesFollowTheDpi)
         EXPECT_EQ(floating->NCAreaWidth(), 2 * bx);
         EXPECT_EQ(floating->NCAreaHeight(), 2 * by + caption);
         EXPECT_EQ(ClientOffset(fw).y, by + caption);
+        EXPECT_EQ(button->Font()->Height(), row.FontHeight);
         const int width = floating->Width(), height = floating->Height();
         const int k = caption - row.Line + bx, closeLeft = width - bx - (caption - row.Line);
         const int ymid = by + caption + floating->ClientHeight() / 2, xmid = width / 2;
