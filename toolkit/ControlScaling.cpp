@@ -167,6 +167,4 @@ void TCustomForm::ChangeDpi(int NewDpi, const RECT* suggested)
         SetLayoutDpi(NewDpi);
     }
     NotifyDpiChanged(this, oldDpi, NewDpi);
-    if (OnAfterMonitorDpiChanged)
-        OnAfterMonitorDpiChanged(this, oldDpi, NewDpi);
 }

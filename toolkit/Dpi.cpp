@@ -19,7 +19,6 @@ F UserFunction(const char* name)
 using TGetDpiForSystem = UINT(WINAPI*)();
 using TGetDpiForWindow = UINT(WINAPI*)(HWND);
 using TGetSystemMetricsForDpi = int(WINAPI*)(int, UINT);
-using TAdjustWindowRectExForDpi = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
 using TGetDpiForMonitor = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
 
 // The system DPI as the window system has it, whatever a test assumes.
@@ -79,12 +78,4 @@ int SystemMetricsForDpi(int index, int dpi)
     if (getSystemMetricsForDpi)
         return getSystemMetricsForDpi(index, static_cast<UINT>(dpi));
     return ScaleValue(GetSystemMetrics(index), dpi, RealScreenDpi());
-}
-
-void AdjustWindowRectForDpi(RECT& rect, DWORD style, bool menu, DWORD exStyle, int dpi)
-{
-    static const auto adjust = UserFunction<TAdjustWindowRectExForDpi>("AdjustWindowRectExForDpi");
-    if (adjust && adjust(&rect, style, menu, exStyle, static_cast<UINT>(dpi)))
-        return;
-    AdjustWindowRectEx(&rect, style, menu, exStyle);
 }

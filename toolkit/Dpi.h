@@ -1,7 +1,7 @@
 // The display's DPI as the window system reports it, per monitor and per window, and system
 // metrics for a given DPI. The functions of newer systems (GetDpiForWindow, GetDpiForSystem,
-// GetDpiForMonitor, GetSystemMetricsForDpi, AdjustWindowRectExForDpi) are looked up at run
-// time; without them the answers fall back to the screen's LOGPIXELSY and 96-DPI scaling.
+// GetDpiForMonitor, GetSystemMetricsForDpi) are looked up at run time; without them the
+// answers fall back to the screen's LOGPIXELSY and to scaling the system DPI's metrics.
 #pragma once
 
 #include <windows.h>
@@ -23,9 +23,6 @@ int MonitorDpi(const RECT& screenRect);
 int WindowDpi(HWND window);
 // GetSystemMetrics for the given DPI.
 int SystemMetricsForDpi(int index, int dpi);
-// AdjustWindowRectEx with the frame metrics of the given DPI (of the system DPI where the
-// window system has only that one).
-void AdjustWindowRectForDpi(RECT& rect, DWORD style, bool menu, DWORD exStyle, int dpi);
 
 // Test seam: while dpi is non-zero the toolkit takes it as the display's DPI everywhere
 // (screen, monitors, windows), as if the window system answered it; 0 restores the real answers.

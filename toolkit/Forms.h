@@ -56,7 +56,6 @@ enum TWindowState { wsNormal, wsMinimized, wsMaximized };
 
 using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
 using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
-using TMonitorDpiChangedEvent = std::function<void(TObject* Sender, int OldDPI, int NewDPI)>;
 
 class TScrollBox : public TScrollingWinControl {
     TK_CLASSINFO(TScrollBox, TScrollingWinControl)
@@ -108,7 +107,8 @@ public:
     void SetPixelsPerInch(int value) { FPixelsPerInch = value; }
     int TextHeight() const { return FTextHeight; }
     void SetTextHeight(int value) { FTextHeight = value; }
-    // False: the layout stays at its stored pixels on every display, and the form ignores DPI changes.
+    // False: the layout keeps its stored pixels on every display and through DPI changes (the
+    // controls are still told of those).
     bool Scaled() const { return FScaled; }
     void SetScaled(bool value) { FScaled = value; }
     int CurrentDpi() const override;
@@ -127,8 +127,6 @@ public:
     TNotifyEvent OnDeactivate;
     TNotifyEvent OnShow;
     TNotifyEvent OnHide;
-    // After the form and its controls followed the window to another DPI.
-    TMonitorDpiChangedEvent OnAfterMonitorDpiChanged;
 
 protected:
     // Reads the layout stored under this form's class name. Constructors of designed forms call it
@@ -165,7 +163,7 @@ protected:
 private:
     void ApplyPosition();
     // Rescales the form from PixelsPerInch to NewDpi into the suggested window rectangle
-    // (none: the client area scales) and tells every control.
+    // (none: the client area scales) and tells every control, the form first (DpiChanged).
     void ChangeDpi(int NewDpi, const RECT* suggested);
     void SetLayoutDpi(int dpi);
 
