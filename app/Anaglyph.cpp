@@ -25,7 +25,8 @@ TAnaglyphGeometry ComputeGeometry(int32_t FrameWidth, int32_t Offset)
 
 namespace {
 
-// The pairing of one call; LeftShift, RightShift and the frame width in pixels.
+// The plan of H destination pixels per row of W pixels, each from the left-eye pixel LeftShift
+// and the right-eye pixel RightShift further on; the left eye only where it lies in the row.
 TComposeRowPlan PlanRows(int64_t H, int64_t LeftShift, int64_t RightShift, int64_t W)
 {
     const int64_t LeftFirst = std::clamp<int64_t>(-LeftShift, 0, H);

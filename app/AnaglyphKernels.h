@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 // What every row needs, validated and widened once per call. Destination pixel j (0 <= j <
 // HalfWidth) is composed from the left-eye pixel j + LeftShift and the right-eye pixel
@@ -90,20 +91,23 @@ template <TAnaglyphMethod Method>
 struct TWeightedPixel {
     using Pixel = TWeightedPixel;
     static constexpr std::ptrdiff_t Pixels = 1;
-    static uint8_t Channel(const int32_t (&W)[6], const int32_t (&In)[6])
+    // Written out with the weights as constants, so that zero weights cost nothing.
+    template <int Out>
+    static uint8_t Channel(int32_t Lr, int32_t Lg, int32_t Lb, int32_t Rr, int32_t Rg, int32_t Rb)
     {
-        int32_t Sum = 0;
-        for (int K = 0; K < 6; ++K)
-            Sum += W[K] * In[K];
+        constexpr const int32_t(&W)[6] = MethodWeights[Method][Out];
+        const int32_t Sum = W[wLr] * Lr + W[wLg] * Lg + W[wLb] * Lb + W[wRr] * Rr +
+                            W[wRg] * Rg + W[wRb] * Rb;
         const int32_t V = Sum >> 16;
         return uint8_t(V < 0 ? 0 : V > 255 ? 255 : V);
     }
     static void Compose(uint8_t* Dst, const uint8_t* Right, const uint8_t* Left)
     {
-        const TWeights& W = MethodWeights[Method];
-        const int32_t In[6] = {Left[2], Left[1], Left[0], Right[2], Right[1], Right[0]};
-        const uint8_t Red = Channel(W[wRed], In), Green = Channel(W[wGreen], In),
-                      Blue = Channel(W[wBlue], In);
+        const int32_t Lr = Left[2], Lg = Left[1], Lb = Left[0];
+        const int32_t Rr = Right[2], Rg = Right[1], Rb = Right[0];
+        const uint8_t Red = Channel<wRed>(Lr, Lg, Lb, Rr, Rg, Rb);
+        const uint8_t Green = Channel<wGreen>(Lr, Lg, Lb, Rr, Rg, Rb);
+        const uint8_t Blue = Channel<wBlue>(Lr, Lg, Lb, Rr, Rg, Rb);
         Dst[0] = Blue;
         Dst[1] = Green;
         Dst[2] = Red;
@@ -115,18 +119,296 @@ struct TWeightedPixel {
     static void Prefetch(const uint8_t*) {}
 };
 
+// The vector paths weigh pairs of inputs with one 16 x 16-bit multiply-add per 32-bit lane:
+// a pair vector holds, for each pixel, two inputs as 16-bit words, Lo in the low half of the
+// lane and Hi in the high half. A pair's inputs are from wLr .. wRb, wFourth (the fourth byte of
+// a pixel, weight 0) or wNone (the word is 0).
+enum { wFourth = 6, wNone = -1 };
+struct TPair {
+    int Lo, Hi;
+};
+
+// The two 16-bit weights of one pair for one output channel. A weight beyond 16 bits (65536,
+// 80347, ...) must be on the Hi input: it is split as 65536 + m, and the 65536 part comes from
+// adding the pair's lane itself (Lo + 65536 Hi) to the sum, Lo's weight giving back the 1.
+// Sums stay exact: every product and every sum fits in 32 bits.
+struct TPairWeights {
+    int32_t Lo = 0, Hi = 0;
+    bool AddLane = false;
+    constexpr bool Used() const { return Lo != 0 || Hi != 0 || AddLane; }
+    constexpr int32_t Packed() const
+    {
+        return int32_t(uint32_t(uint16_t(Lo)) | uint32_t(uint16_t(Hi)) << 16);
+    }
+};
+
+constexpr bool Fits16(int32_t V) { return V >= -32768 && V <= 32767; }
+
+constexpr int InputByte(int In) { return In == wFourth ? 3 : 2 - (In % 3); }  // r 2, g 1, b 0
+constexpr bool FromLeftEye(int In) { return In >= wLr && In <= wLb; }
+
+// Everything a vector path needs to know about one method, worked out at compile time.
+// Layout::Pairs lists the pairs the vector path forms; Layout::Masked says whether inputs that no
+// channel weighs are left out of them (0 words) or are there anyway.
+template <TAnaglyphMethod Method, class Layout>
+struct TWeighing {
+    static constexpr int PairCount = int(sizeof Layout::Pairs / sizeof Layout::Pairs[0]);
+
+    static constexpr int32_t Weight(int Out, int In)
+    {
+        return In >= wLr && In <= wRb ? MethodWeights[Method][Out][In] : 0;
+    }
+
+    // The input an output channel copies unchanged (weight 65536 on an input of the same
+    // colour, 0 elsewhere), or wNone: such channels are taken as bytes rather than computed.
+    static constexpr int CopiedInput(int Out)
+    {
+        const int Same[3][2] = {{wLr, wRr}, {wLg, wRg}, {wLb, wRb}};
+        for (int In : Same[Out]) {
+            bool Copy = Weight(Out, In) == 65536;
+            for (int K = wLr; K <= wRb; ++K)
+                Copy = Copy && (K == In || Weight(Out, K) == 0);
+            if (Copy)
+                return In;
+        }
+        return wNone;
+    }
+    static constexpr bool Computed(int Out) { return CopiedInput(Out) == wNone; }
+
+    static constexpr bool Weighed(int In)
+    {
+        for (int Out = wRed; Out <= wBlue; ++Out)
+            if (Computed(Out) && Weight(Out, In) != 0)
+                return true;
+        return false;
+    }
+
+    // Pair I as the vector path forms it.
+    static constexpr TPair Formed(int I)
+    {
+        TPair P = Layout::Pairs[I];
+        if (Layout::Masked) {
+            P.Lo = Weighed(P.Lo) ? P.Lo : wNone;
+            P.Hi = Weighed(P.Hi) ? P.Hi : wNone;
+        }
+        return P;
+    }
+
+    static constexpr TPairWeights Weights(int Out, int I)
+    {
+        const TPair P = Formed(I);
+        TPairWeights W;
+        if (!Computed(Out))
+            return W;
+        W.Lo = Weight(Out, P.Lo);
+        W.Hi = Weight(Out, P.Hi);
+        if (!Fits16(W.Hi)) {
+            W.Hi -= 65536;
+            W.Lo -= P.Lo == wNone ? 0 : 1;
+            W.AddLane = true;
+        }
+        if (!Fits16(W.Lo) || !Fits16(W.Hi))
+            throw "a weight this pair layout cannot hold";  // a compile-time error when reached
+        return W;
+    }
+
+    static constexpr bool PairUsed(int I)
+    {
+        return Weights(wRed, I).Used() || Weights(wGreen, I).Used() || Weights(wBlue, I).Used();
+    }
+
+    // A byte shuffle forming pair I from one eye's pixel: source byte of Lo, zero, of Hi, zero
+    // (0x80 for a word that eye does not give).
+    static constexpr uint32_t PairShuffle(int I, bool Left)
+    {
+        const TPair P = Formed(I);
+        auto Byte = [&](int In) -> uint32_t {
+            return In != wNone && In != wFourth && FromLeftEye(In) == Left ? InputByte(In) : 0x80;
+        };
+        return Byte(P.Lo) | 0x80u << 8 | Byte(P.Hi) << 16 | 0x80u << 24;
+    }
+
+    // Whether the sum of an output channel can leave [0, 255 * 65536 + 65535].
+    static constexpr bool NeedsClamp(int Out)
+    {
+        int64_t Lo = 0, Hi = 0;
+        for (int K = wLr; K <= wRb; ++K)
+            (Weight(Out, K) < 0 ? Lo : Hi) += int64_t(Weight(Out, K)) * 255;
+        return Computed(Out) && (Lo < 0 || (Hi >> 16) > 255);
+    }
+    static constexpr bool Clamped = NeedsClamp(wRed) || NeedsClamp(wGreen) || NeedsClamp(wBlue);
+    static constexpr bool SameAsGreen(int Out)
+    {
+        for (int K = wLr; K <= wRb; ++K)
+            if (Weight(Out, K) != Weight(wGreen, K))
+                return false;
+        return Computed(wGreen);
+    }
+    static constexpr bool BlueIsGreen = SameAsGreen(wBlue);
+
+    // Byte masks of the copied channels within a pixel, from the left and from the right eye.
+    static constexpr uint32_t CopyMask(bool Left)
+    {
+        uint32_t Mask = 0;
+        for (int Out = wRed; Out <= wBlue; ++Out) {
+            const int In = CopiedInput(Out);
+            if (In != wNone && FromLeftEye(In) == Left)
+                Mask |= 0xFFu << 8 * InputByte(In);
+        }
+        return Mask;
+    }
+};
+
+// A weighted method over one vector of pixels, written once for every vector width. V gives the
+// vector type T and its operations (Add, Madd, ShiftRight, Set1, Zero) and those that depend on
+// the instruction set:
+//   FormPairs<Weighing>(L, R, P)        the pairs of Layout, from both eyes' pixels;
+//   PackClamped(Blue, Green, Red)       channels (the high 16 bits of 32-bit lanes) to clamped
+//                                       bytes in pixel order, fourth byte 0;
+//   Fourth(D), Insert(Out, Mask, Src)   a pixel built from D's fourth byte, then from the bytes
+//                                       of Src under Mask (Insert may assume them 0 in Out;
+//                                       InsertClean also that Src is 0 outside Mask);
+//   SpreadGrey(S)                       byte 2 of each lane into bytes 0 and 1, the rest 0;
+//   LoadSome(P, N), StoreSome(P, V, N)  the first N < Pixels pixels only.
+template <class V, TAnaglyphMethod Method, class Layout>
+struct TWeightedMix {
+    using T = typename V::T;
+    using W = TWeighing<Method, Layout>;
+    static constexpr int N = W::PairCount;
+
+    template <int Out, int I>
+    static T AddPair(T Sum, T P)
+    {
+        constexpr TPairWeights Pw = W::Weights(Out, I);
+        if constexpr (Pw.Lo != 0 || Pw.Hi != 0)
+            Sum = V::Add(Sum, V::Madd(P, V::Set1(Pw.Packed())));
+        if constexpr (Pw.AddLane)
+            Sum = V::Add(Sum, P);
+        return Sum;
+    }
+
+    // 65536 times the channel, before the shift.
+    template <int Out, int... I>
+    static T Sum(const T (&P)[N], std::integer_sequence<int, I...>)
+    {
+        T S = V::Zero();
+        ((S = AddPair<Out, I>(S, P[I])), ...);
+        return S;
+    }
+    template <int Out>
+    static T Sum(const T (&P)[N])
+    {
+        if constexpr (W::Computed(Out))
+            return Sum<Out>(P, std::make_integer_sequence<int, N>());
+        else
+            return V::Zero();
+    }
+
+    static T Mix(T L, T R, T D)
+    {
+        T P[N];
+        V::template FormPairs<W>(L, R, P);
+        const T Red = Sum<wRed>(P), Green = Sum<wGreen>(P);
+        const T Blue = W::BlueIsGreen ? Green : Sum<wBlue>(P);
+        T Out = V::Fourth(D);
+        if constexpr (W::Clamped) {
+            Out = V::InsertClean(Out, V::PackClamped(Blue, Green, Red));
+        } else {
+            // Every channel stays in [0, 255]: its byte is bits 16 to 23 of the sum.
+            if constexpr (W::Computed(wRed))
+                Out = V::Insert(Out, 0x00FF0000, Red);
+            if constexpr (W::BlueIsGreen) {
+                Out = V::InsertClean(Out, V::SpreadGrey(Green));
+            } else {
+                if constexpr (W::Computed(wGreen))
+                    Out = V::Insert(Out, 0x0000FF00, V::template ShiftRight<8>(Green));
+                if constexpr (W::Computed(wBlue))
+                    Out = V::Insert(Out, 0x000000FF, V::template ShiftRight<16>(Blue));
+            }
+        }
+        if constexpr (W::CopyMask(true) != 0)
+            Out = V::Insert(Out, W::CopyMask(true), L);
+        if constexpr (W::CopyMask(false) != 0)
+            Out = V::Insert(Out, W::CopyMask(false), R);
+        return Out;
+    }
+};
+
+// Blocks of one vector; fewer pixels (the end of a range) go through partial loads and stores,
+// so that the vector paths need no per-pixel code. All sources are read before the store.
+template <class V, TAnaglyphMethod Method, class Layout>
+struct TWeightedOne {
+    using Mix = TWeightedMix<V, Method, Layout>;
+    static constexpr std::ptrdiff_t Pixels = V::Pixels;
+
+    static void Prefetch(const uint8_t*) {}  // the end of a range: its lines are near
+    static void Compose(uint8_t* Dst, const uint8_t* Right, const uint8_t* Left)
+    {
+        V::Store(Dst, Mix::Mix(V::Load(Left), V::Load(Right), V::Load(Dst)));
+    }
+    static void ComposeNoLeft(uint8_t* Dst, const uint8_t* Right)
+    {
+        V::Store(Dst, Mix::Mix(V::Zero(), V::Load(Right), V::Load(Dst)));
+    }
+    // Count < Pixels pixels; Left may be null (no left eye).
+    static void ComposeSome(uint8_t* Dst, const uint8_t* Right, const uint8_t* Left,
+                            std::ptrdiff_t Count)
+    {
+        const auto L = Left != nullptr ? V::LoadSome(Left, Count) : V::Zero();
+        const auto R = V::LoadSome(Right, Count), D = V::LoadSome(Dst, Count);
+        V::StoreSome(Dst, Mix::Mix(L, R, D), Count);
+    }
+};
+
+// Blocks of two vectors, all sources read before either store; what is left of a range goes
+// by one vector (Smaller).
+template <class V, TAnaglyphMethod Method, class Layout>
+struct TWeightedOps {
+    using Smaller = TWeightedOne<V, Method, Layout>;
+    using Mix = TWeightedMix<V, Method, Layout>;
+    static constexpr std::ptrdiff_t Pixels = 2 * V::Pixels;
+    static constexpr std::ptrdiff_t Bytes = 4 * V::Pixels;
+
+    static void Prefetch(const uint8_t* P) { V::Prefetch(P); }
+
+    static void Compose(uint8_t* Dst, const uint8_t* Right, const uint8_t* Left)
+    {
+        const auto L0 = V::Load(Left), L1 = V::Load(Left + Bytes);
+        const auto R0 = V::Load(Right), R1 = V::Load(Right + Bytes);
+        const auto D0 = V::Load(Dst), D1 = V::Load(Dst + Bytes);
+        V::Store(Dst, Mix::Mix(L0, R0, D0));
+        V::Store(Dst + Bytes, Mix::Mix(L1, R1, D1));
+    }
+
+    static void ComposeNoLeft(uint8_t* Dst, const uint8_t* Right)
+    {
+        const auto R0 = V::Load(Right), R1 = V::Load(Right + Bytes);
+        const auto D0 = V::Load(Dst), D1 = V::Load(Dst + Bytes);
+        V::Store(Dst, Mix::Mix(V::Zero(), R0, D0));
+        V::Store(Dst + Bytes, Mix::Mix(V::Zero(), R1, D1));
+    }
+};
+
 // Ops gives blocks of Ops::Pixels pixels: Compose(Dst, Right, Left) and ComposeNoLeft(Dst,
-// Right), each reading all its sources before it stores, and Prefetch(P). Blocks that do not fill
-// a range are finished pixel by pixel through Ops::Pixel.
+// Right), each reading all its sources before it stores, and Prefetch(P). What blocks do not fill
+// of a range goes by Ops::Smaller blocks when Ops has them, else at once through
+// Ops::ComposeSome when Ops has it, else pixel by pixel through Ops::Pixel.
 //
-// Each block also asks for the same two places of the next row (NextL, NextR): rows are short
-// streams (a few kilobytes each for left and right half), and the hardware prefetchers would
-// otherwise start cold on every row of a frame that does not fit the cache.
+// Each block also asks for the same places of the next row: its left-eye source (or, where
+// there is none, its destination) and its right-eye source. Rows are short streams (a few
+// kilobytes each for left and right half), and the hardware prefetchers would otherwise start
+// cold on every row of a frame that does not fit the cache. With the eyes swapped the right-eye
+// source is the destination itself, and the left eye is read from the other half of the row.
 template <class Ops>
-void PrefetchBlock(const uint8_t* NextL, const uint8_t* NextR, std::ptrdiff_t J)
+constexpr bool HasSmaller = requires { typename Ops::Smaller; };
+template <class Ops>
+constexpr bool HasSome = requires { &Ops::ComposeSome; };
+
+template <class Ops>
+void PrefetchBlock(const uint8_t* NextLeft, const uint8_t* NextRight)
 {
-    Ops::Prefetch(NextL + 4 * J);
-    Ops::Prefetch(NextR + 4 * J);
+    Ops::Prefetch(NextLeft);
+    Ops::Prefetch(NextRight);
 }
 
 // Row pointers: R is the row, Right the right-eye pixel of j = 0 (R + 4 * RightShift); the
@@ -138,11 +420,18 @@ void ComposeForward(uint8_t* R, const uint8_t* Right, const uint8_t* NextR,
 {
     std::ptrdiff_t J = Lo;
     for (; Hi - J >= Ops::Pixels; J += Ops::Pixels) {
-        PrefetchBlock<Ops>(NextR, NextRight, J);
+        PrefetchBlock<Ops>(NextR + 4 * (J + Shift), NextRight + 4 * J);
         Ops::Compose(R + 4 * J, Right + 4 * J, R + 4 * (J + Shift));
     }
-    for (; J < Hi; ++J)
-        Ops::Pixel::Compose(R + 4 * J, Right + 4 * J, R + 4 * (J + Shift));
+    if constexpr (HasSmaller<Ops>) {
+        ComposeForward<typename Ops::Smaller>(R, Right, NextR, NextRight, Shift, J, Hi);
+    } else if constexpr (HasSome<Ops>) {
+        if (J < Hi)
+            Ops::ComposeSome(R + 4 * J, Right + 4 * J, R + 4 * (J + Shift), Hi - J);
+    } else {
+        for (; J < Hi; ++J)
+            Ops::Pixel::Compose(R + 4 * J, Right + 4 * J, R + 4 * (J + Shift));
+    }
 }
 
 template <class Ops>
@@ -153,12 +442,19 @@ void ComposeBackward(uint8_t* R, const uint8_t* Right, const uint8_t* NextR,
     std::ptrdiff_t J = Hi;
     while (J - Lo >= Ops::Pixels) {
         J -= Ops::Pixels;
-        PrefetchBlock<Ops>(NextR, NextRight, J);
+        PrefetchBlock<Ops>(NextR + 4 * (J + Shift), NextRight + 4 * J);
         Ops::Compose(R + 4 * J, Right + 4 * J, R + 4 * (J + Shift));
     }
-    while (J > Lo) {
-        --J;
-        Ops::Pixel::Compose(R + 4 * J, Right + 4 * J, R + 4 * (J + Shift));
+    if constexpr (HasSmaller<Ops>) {
+        ComposeBackward<typename Ops::Smaller>(R, Right, NextR, NextRight, Shift, Lo, J);
+    } else if constexpr (HasSome<Ops>) {
+        if (J > Lo)
+            Ops::ComposeSome(R + 4 * Lo, Right + 4 * Lo, R + 4 * (Lo + Shift), J - Lo);
+    } else {
+        while (J > Lo) {
+            --J;
+            Ops::Pixel::Compose(R + 4 * J, Right + 4 * J, R + 4 * (J + Shift));
+        }
     }
 }
 
@@ -168,11 +464,18 @@ void ComposeNoLeftRange(uint8_t* R, const uint8_t* Right, const uint8_t* NextR,
 {
     std::ptrdiff_t J = Lo;
     for (; Hi - J >= Ops::Pixels; J += Ops::Pixels) {
-        PrefetchBlock<Ops>(NextR, NextRight, J);
+        PrefetchBlock<Ops>(NextR + 4 * J, NextRight + 4 * J);
         Ops::ComposeNoLeft(R + 4 * J, Right + 4 * J);
     }
-    for (; J < Hi; ++J)
-        Ops::Pixel::ComposeNoLeft(R + 4 * J, Right + 4 * J);
+    if constexpr (HasSmaller<Ops>) {
+        ComposeNoLeftRange<typename Ops::Smaller>(R, Right, NextR, NextRight, J, Hi);
+    } else if constexpr (HasSome<Ops>) {
+        if (J < Hi)
+            Ops::ComposeSome(R + 4 * J, Right + 4 * J, nullptr, Hi - J);
+    } else {
+        for (; J < Hi; ++J)
+            Ops::Pixel::ComposeNoLeft(R + 4 * J, Right + 4 * J);
+    }
 }
 
 // Right-eye sources (j + RightShift, RightShift >= 0) never lie left of their destination, and
@@ -193,7 +496,7 @@ void ComposeRow(uint8_t* R, const uint8_t* NextR, const TComposeRowPlan& P)
         const uint8_t Kept[4] = {Right[0], Right[1], Right[2], Right[3]};
         ComposeBackward<Ops>(R, Right, NextR, NextRight, P.LeftShift, P.LeftFirst, H);
         ComposeNoLeftRange<Ops>(R, Right, NextR, NextRight, 1, P.LeftFirst);
-        Ops::Pixel::ComposeNoLeft(R, Kept);
+        ComposeNoLeftRange<Ops>(R, Kept, NextR, NextRight, 0, 1);
     }
 }
 
@@ -215,10 +518,11 @@ void StretchRows(const uint8_t* const* Src, uint8_t* const* Dst, int32_t Height,
         std::ptrdiff_t J = 0;
         for (; Width - J >= Ops::Pixels; J += Ops::Pixels)
             Ops::Stretch(D + 8 * J, S + 4 * J);
-        for (; J < Width; ++J) {
-            std::memcpy(D + 8 * J, S + 4 * J, 4);
-            std::memcpy(D + 8 * J + 4, S + 4 * J, 4);
-        }
+        if constexpr (Ops::Pixels > 1)
+            for (; J < Width; ++J) {
+                std::memcpy(D + 8 * J, S + 4 * J, 4);
+                std::memcpy(D + 8 * J + 4, S + 4 * J, 4);
+            }
     }
 }
 

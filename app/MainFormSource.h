@@ -7,11 +7,16 @@
 #include <memory>
 #include <vector>
 
+#include "Anaglyph.h"
 #include "ExtCtrls.h"
 #include "Forms.h"
+#include "Menus.h"
 #include "StdCtrls.h"
 #include "TB97.h"
 #include "TB97Tlwn.h"
+
+// The frame timer's rates; the first is the capture's own 100 ms.
+enum TFrameRate { fr10, fr30, fr60 };
 
 class TMainForm : public TForm {
     TK_CLASSINFO(TMainForm, TForm)
@@ -55,8 +60,60 @@ public:
     void StopBtnClick(TObject* Sender);
     void QuitBtnClick(TObject* Sender);
 
+    // Viewing options. Each is off by default, leaving the plain capture above untouched; none
+    // is stored. A change reaches a running capture at its next frame and leaves a frozen
+    // picture as it is (its frame was rewritten in place and cannot be composed again).
+    TAnaglyphMethod Method() const { return FMethod; }
+    void SetMethod(TAnaglyphMethod value) { FMethod = value; }
+    bool SwapEyes() const { return FSwapEyes; }
+    void SetSwapEyes(bool value) { FSwapEyes = value; }
+    // The pair's views are squeezed to half width: the composed half is shown at twice its width.
+    bool HalfWidthPair() const { return FHalfWidthPair; }
+    void SetHalfWidthPair(bool value);
+    TFrameRate FrameRate() const { return FFrameRate; }
+    void SetFrameRate(TFrameRate value);
+    bool AlwaysOnTop() const { return FAlwaysOnTop; }
+    void SetAlwaysOnTop(bool value);
+    // Moves the shift N by Delta pixels, saturating at the 32-bit range: a running or frozen
+    // capture takes it from its next frame, and the edit box shows it for later starts. Before
+    // any start the edit box alone changes; a text there that is not an integer is reported.
+    void ChangeShift(int32_t Delta);
+
+    static UINT FrameInterval(TFrameRate Rate);
+
+    // The options' right-click menu, shared by the picture, the scroll box, the dock and the
+    // toolbar; owned by the form.
+    TPopupMenu* OptionsMenu = nullptr;
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+
 private:
     void ReleaseCapture();
+    void BuildOptionsMenu();
+    // Check marks from the options, before the menu shows.
+    void OptionsMenuPopup(TObject* Sender);
+    // The shown picture's width: the composed half, doubled for a half-width pair.
+    int32_t ShownWidth() const;
+    void ShowStretched();
+    void ApplyTopmost();
+    void AppMessage(MSG& Msg, bool& Handled);
+    bool OverPicture(POINT Screen);
+
+    TMenuItem* FMethodItems[4] = {};
+    TMenuItem* FSwapItem = nullptr;
+    TMenuItem* FHalfWidthItem = nullptr;
+    TMenuItem* FRateItems[3] = {};
+    TMenuItem* FTopItem = nullptr;
+    // Rows of the image's surface for the stretched picture; sized at each start, pointed
+    // at the surface on every stretched frame (the surface is remade when the image resizes).
+    std::vector<uint8_t*> ShownRows;
+    TAnaglyphMethod FMethod = amColour;
+    bool FSwapEyes = false;
+    bool FHalfWidthPair = false;
+    TFrameRate FFrameRate = fr10;
+    bool FAlwaysOnTop = false;
+    int FWheelRest = 0;  // wheel movement short of a notch (high-resolution wheels)
 };
 
 extern TMainForm* MainForm;

@@ -1,8 +1,8 @@
-// One full frame tick of the main window under Wine, and its parts: the screen copy, the
-// composition, the copy to the image and the repaint. Also counts allocations during ticks.
+// The main window's frame tick under Wine, in each viewing mode: one tick and its parts (the
+// screen copy, the composition, the copy or stretch to the image, the repaint), the frames
+// actually shown per second at 30 and 60 frames/s, and the allocations made by ticks.
 #include <windows.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +17,25 @@
 namespace {
 
 std::atomic<long> Allocations{0};
+
+struct TMode {
+    const char* Name;
+    TAnaglyphMethod Method;
+    bool Swap, HalfWidthPair;
+};
+
+const TMode Modes[] = {
+    {"colour (default)", amColour, false, false}, {"half-colour", amHalfColour, false, false},
+    {"grey", amGrey, false, false},               {"Dubois", amDubois, false, false},
+    {"colour, half-width", amColour, false, true}, {"Dubois, swapped, half-width", amDubois, true, true},
+};
+
+void SetMode(const TMode& m)
+{
+    MainForm->SetMethod(m.Method);
+    MainForm->SetSwapEyes(m.Swap);
+    MainForm->SetHalfWidthPair(m.HalfWidthPair);
+}
 
 LRESULT CALLBACK TargetProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
@@ -37,7 +56,7 @@ LRESULT CALLBACK TargetProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
-void Measure(int width, int height)
+HWND MakeTarget(int width, int height)
 {
     WNDCLASSW wc{};
     wc.lpfnWndProc = TargetProc;
@@ -48,52 +67,128 @@ void Measure(int width, int height)
                                   nullptr, wc.hInstance, nullptr);
     SetForegroundWindow(target);
     Pump();
+    return target;
+}
 
+// A start in the given mode, its loop stopped so that ticks are driven one at a time.
+void StartIn(const TMode& m)
+{
+    SetMode(m);
     MainForm->StartTimerTimer(MainForm->StartTimer);
-    MainForm->LoopTimer->SetEnabled(false);  // ticks are driven here, one at a time
-    MainForm->LoopTimerTimer(MainForm->LoopTimer);
+    MainForm->LoopTimer->SetEnabled(false);
+    MainForm->LoopTimerTimer(MainForm->LoopTimer);  // the image's surface is made on the first frame
     Pump();
+}
 
-    const int runs = 40;
-    std::vector<double> tick, copyIn, compose, copyOut, repaint;
-    for (auto* v : {&tick, &copyIn, &compose, &copyOut, &repaint})
-        v->reserve(runs);
+// One tick and, separately, each of its parts, as the tick does them.
+void MeasureTick(const TMode& m, int width, int height)
+{
+    StartIn(m);
+    TMainForm* f = MainForm;
+    HDC frameDC = f->Frame->Canvas()->Handle();
+    HDC imageDC = f->image->Canvas()->Handle();
+    TBitmap* shown = f->image->Bitmap();
+    std::vector<uint8_t*> shownRows;
+    if (m.HalfWidthPair && !shown->Empty())
+        for (int i = 0; i < f->FrameHeight; ++i)
+            shownRows.push_back(static_cast<uint8_t*>(shown->ScanLine(i)));
+
+    const int runs = 20;
+    std::vector<double> tick, copyIn, compose, show, repaint;
     long allocations = 0;
-    HDC frameDC = MainForm->Frame->Canvas()->Handle();
-    HDC imageDC = MainForm->image->Canvas()->Handle();
     for (int i = 0; i < runs; ++i) {
-        const long before = Allocations.load();
         double t0 = Now();
-        MainForm->LoopTimerTimer(MainForm->LoopTimer);
-        UpdateWindow(MainForm->ScrollBox1->Handle());
-        tick.push_back(Now() - t0);
+        const long before = Allocations.load();
+        f->LoopTimerTimer(f->LoopTimer);
         allocations += Allocations.load() - before;
+        UpdateWindow(f->ScrollBox1->Handle());
+        tick.push_back(Now() - t0);
 
         t0 = Now();
-        BitBlt(frameDC, 0, 0, MainForm->FrameWidth, MainForm->FrameHeight, MainForm->DesktopDC, MainForm->CaptureLeft,
-               MainForm->CaptureTop, SRCCOPY);
+        BitBlt(frameDC, 0, 0, f->FrameWidth, f->FrameHeight, f->DesktopDC, f->CaptureLeft, f->CaptureTop, SRCCOPY);
         GdiFlush();
         const double t1 = Now();
-        ComposeAnaglyph(MainForm->Rows.data(), MainForm->FrameHeight, MainForm->HalfWidth, MainForm->RightStart,
-                        MainForm->RedShift, MainForm->FrameWidth, MainForm->Offset);
+        if (m.Method == amColour && !m.Swap)
+            ComposeAnaglyph(f->Rows.data(), f->FrameHeight, f->HalfWidth, f->RightStart, f->RedShift, f->FrameWidth,
+                            f->Offset);
+        else
+            ComposeAnaglyphMethod(f->Rows.data(), f->FrameHeight, f->FrameWidth, f->Offset, m.Method, m.Swap);
         const double t2 = Now();
-        BitBlt(imageDC, 0, 0, MainForm->image->Width(), MainForm->image->Height(), frameDC, 0, 0, SRCCOPY);
-        GdiFlush();
+        if (m.HalfWidthPair) {
+            if (!shownRows.empty())
+                StretchRowsDouble(f->Rows.data(), shownRows.data(), f->FrameHeight, f->HalfWidth);
+        } else {
+            BitBlt(imageDC, 0, 0, f->image->Width(), f->image->Height(), frameDC, 0, 0, SRCCOPY);
+            GdiFlush();
+        }
         const double t3 = Now();
-        MainForm->image->Invalidate();
-        UpdateWindow(MainForm->ScrollBox1->Handle());
+        f->image->Invalidate();
+        UpdateWindow(f->ScrollBox1->Handle());
         const double t4 = Now();
         copyIn.push_back(t1 - t0);
         compose.push_back(t2 - t1);
-        copyOut.push_back(t3 - t2);
+        show.push_back(t3 - t2);
         repaint.push_back(t4 - t3);
     }
-    const double own = Median(compose) + Median(copyOut) + Median(repaint);
-    std::printf("%5d x %-5d %9.2f %11.2f %9.3f %10.3f %9.3f %10.1f %%   %ld\n", width, height, Median(tick),
-                Median(copyIn), Median(compose), Median(copyOut), Median(repaint), 100.0 * own / Median(copyIn),
-                allocations);
-    DestroyWindow(target);
-    Pump();
+    const double own = Median(compose) + Median(show) + Median(repaint);
+    std::printf("%-29s %4d x %-4d %8.2f %8.2f %8.3f %8.3f %8.3f %7.1f %%  %ld\n", m.Name, width, height,
+                Median(tick), Median(copyIn), Median(compose), Median(show), Median(repaint),
+                100.0 * own / (own + Median(copyIn)), allocations);
+}
+
+// The real frame timer for about two seconds: ticks and frames shown (repaints of the picture)
+// per second, and the allocations made inside the ticks.
+void MeasureRate(const TMode& m, TFrameRate rate, int width, int height)
+{
+    StartIn(m);
+    MainForm->SetFrameRate(rate);
+    int ticks = 0, paints = 0;
+    long allocations = 0;
+    TNotifyEvent tick = MainForm->LoopTimer->OnTimer;
+    MainForm->LoopTimer->OnTimer = [&](TObject* sender) {
+        const long before = Allocations.load();
+        tick(sender);
+        allocations += Allocations.load() - before;
+        ++ticks;
+    };
+    HWND box = MainForm->ScrollBox1->Handle();
+    TMessageEvent formHandler = Application->OnMessage;
+    Application->OnMessage = [&](MSG& msg, bool& handled) {
+        if (msg.message == WM_PAINT && msg.hwnd == box)
+            ++paints;
+        formHandler(msg, handled);
+    };
+    MainForm->LoopTimer->SetEnabled(true);
+    const double start = Now();
+    // One message at a time: ticks longer than the interval never leave the queue empty. A
+    // thread timer wakes the wait should the frame loop stop.
+    const UINT_PTR wake = SetTimer(nullptr, 0, 50, nullptr);
+    while (Now() - start < 2000.0)
+        Application->HandleMessage();
+    KillTimer(nullptr, wake);
+    MainForm->LoopTimer->SetEnabled(false);
+    const double seconds = (Now() - start) / 1000.0;
+    Application->OnMessage = formHandler;
+    MainForm->LoopTimer->OnTimer = tick;
+    MainForm->SetFrameRate(fr10);
+    std::printf("%-29s %4d x %-4d %6.1f %8.1f %8.1f      %ld\n", m.Name, width, height,
+                1000.0 / TMainForm::FrameInterval(rate), ticks / seconds, paints / seconds, allocations);
+}
+
+// Every combination of method, swap and half-width: the allocations of five ticks.
+long AllocationsInEveryMode()
+{
+    long total = 0;
+    for (TAnaglyphMethod method : {amColour, amHalfColour, amGrey, amDubois})
+        for (bool swap : {false, true})
+            for (bool half : {false, true}) {
+                StartIn(TMode{"", method, swap, half});
+                const long before = Allocations.load();
+                for (int i = 0; i < 5; ++i)
+                    MainForm->LoopTimerTimer(MainForm->LoopTimer);
+                total += Allocations.load() - before;
+            }
+    return total;
 }
 
 }  // namespace
@@ -120,16 +215,40 @@ int main()
 {
     TApplication app(nullptr);
     Application->Initialize();
+    InstallCountingReporter();
     Application->CreateForm(MainForm);
     MainForm->Show();
     Pump();
-    std::printf("Frame tick of the main window (median of 40, ms). Screen %d x %d; a target larger than the\n"
-                "screen is copied only where it is on the screen.\n\n",
+    const struct {
+        int Width, Height;
+    } sizes[] = {{1280, 720}, {1920, 1080}};
+    std::printf("Frame tick of the main window (median of 20, ms). Screen %d x %d; a target larger than the\n"
+                "screen is copied only where it is on the screen. Own share: composition, copy or stretch to\n"
+                "the image and repaint, against those plus the screen copy.\n\n",
                 GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-    std::printf("target         whole tick  screen copy  compose  copy image  repaint  own/copy   allocations\n");
-    Measure(1280, 720);
-    Measure(1920, 1080);
+    std::printf("mode                          target      tick   screen  compose     show  repaint  own share  allocations\n");
+    for (const auto& s : sizes) {
+        HWND target = MakeTarget(s.Width, s.Height);
+        for (const TMode& m : Modes)
+            MeasureTick(m, s.Width, s.Height);
+        DestroyWindow(target);
+        Pump();
+    }
+    std::printf("\nFrames shown per second by the running frame timer (2 s each)\n\n");
+    std::printf("mode                          target       asked    ticks    shown  allocations in ticks\n");
+    for (const auto& s : sizes) {
+        HWND target = MakeTarget(s.Width, s.Height);
+        for (const TMode* m : {&Modes[0], &Modes[5]})
+            for (TFrameRate rate : {fr30, fr60})
+                MeasureRate(*m, rate, s.Width, s.Height);
+        DestroyWindow(target);
+        Pump();
+    }
+    HWND target = MakeTarget(640, 360);
+    const long allocations = AllocationsInEveryMode();
+    DestroyWindow(target);
+    std::printf("\nAllocations in 5 ticks of each of the 16 modes (4 methods x swap x half-width): %ld\n", allocations);
     delete MainForm;
     MainForm = nullptr;
-    return 0;
+    return ErrorExitCode();
 }

@@ -168,6 +168,10 @@ private:
 
 // ---- TCustomToolWindow97 ----------------------------------------------------------------
 
+// Posted by a floating tool window to itself: bring it in front of its form once the window
+// system has finished bringing that form to the front (TB97Visibility).
+constexpr unsigned int WM_TB97RaiseAboveForm = 0x17B1;
+
 class TCustomToolWindow97 : public TCustomControl {
     TK_CLASSINFO(TCustomToolWindow97, TCustomControl)
 public:
@@ -321,6 +325,7 @@ public:
     void UpdateVisibility();
     void SetInactiveCaption(bool value);
     void UpdateTopmostFlag();
+    void RaiseAboveFormLater();
 
     // Dragging, the close button and resizing: modal loops that return when the button is up.
     void BeginMoving(const int32_t InitX, const int32_t InitY);
@@ -382,6 +387,7 @@ protected:
         TK_MESSAGE(WM_CLOSE, WMClose)
         TK_MESSAGE(CM_SHOWINGCHANGED, CMShowingChanged)
         TK_MESSAGE(CM_VISIBLECHANGED, CMVisibleChanged)
+        TK_MESSAGE(WM_TB97RaiseAboveForm, WMTB97RaiseAboveForm)
         TK_MESSAGE(WM_NCHITTEST, WMNCHitTest)
         TK_MESSAGE(WM_NCLBUTTONDOWN, WMNCLButtonDown)
     TK_END_MESSAGE_MAP()
@@ -404,6 +410,7 @@ protected:
     void WMClose(TMessage& Message);
     void CMShowingChanged(TMessage& Message);
     void CMVisibleChanged(TMessage& Message);
+    void WMTB97RaiseAboveForm(TMessage& Message);
     void WMNCHitTest(TMessage& Message);
     void WMNCLButtonDown(TMessage& Message);
 
@@ -456,6 +463,7 @@ private:
     int32_t FNCAreaHeight = 0;
     TFloatingWindowParent* FFloatingParent = nullptr;
     bool FCloseButtonPressed = false;
+    HWND FRaiseAboveFormPostedTo = nullptr;  // the window a WM_TB97RaiseAboveForm is queued for
     int FWindowDpi = 0;   // the DPI WM_DPICHANGED gave the floating window (0: ask the window system)
     int FContentDpi = 0;  // the DPI the contents are laid out for (0: not placed yet)
     bool FShowHint = false;

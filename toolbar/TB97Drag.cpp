@@ -107,8 +107,10 @@ bool TCustomToolWindow97::ChildControlTransparent(TControl*)
 
 void TCustomToolWindow97::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
+    // OnMouseDown, the drag and the dock-changing events may each free the tool window.
+    const TLoopWatch self(this);
     TCustomControl::MouseDown(Button, Shift, X, Y);
-    if (Button != mbLeft)
+    if (Button != mbLeft || !self.Alive())
         return;
     const RECT client = ClientRect();
     const POINT p{X, Y};
@@ -122,7 +124,6 @@ void TCustomToolWindow97::MouseDown(TMouseButton Button, TShiftState Shift, int 
     if (FIsDocked && !FDockedTo->AllowDrag())
         return;
     if (!Shift.Contains(ssDouble)) {
-        const TLoopWatch self(this);
         BeginMoving(X, Y);
         // The drag loop consumed the real release.
         if (self.Alive())
@@ -135,7 +136,8 @@ void TCustomToolWindow97::MouseDown(TMouseButton Button, TShiftState Shift, int 
         if (FDockMode != dmCanFloat || !form)
             return;
         SetParent(form);
-        MoveOnScreen(true);
+        if (self.Alive())
+            MoveOnScreen(true);
     } else if (FLastDock) {
         SetParent(FLastDock);
     } else if (FDefaultDock) {
@@ -207,14 +209,17 @@ void TCustomToolWindow97::BeginMoving(const int32_t InitX, const int32_t InitY)
     in.Grab.Extent = TGeomPoint{Width() - 1, Height() - 1};
     in.DockingSuppressed = GetKeyState(VK_CONTROL) < 0;
     in.FloatingForbidden = FDockMode != dmCanFloat;
-    const std::vector<TDock97*> docks = CandidateDocks();
+    // A dock freed meanwhile reads null here and drops out of the drag.
+    const TLoopWatch docks(CandidateDocks());
 
     // The sizes on every candidate are asked once: a mouse move does only arithmetic.
     const TDockType currentType = GetDockTypeOf(FDockedTo);
     POINT floating = OrderControls(false, currentType, nullptr);
     AddFloatingNCAreaToSize(floating);
     in.FloatingSize = ToSize(floating);
-    for (TDock97* dock : docks) {
+    std::vector<TGeomSize> sizes;
+    for (size_t i = 0; i < docks.Count(); ++i) {
+        TDock97* dock = docks[i];
         POINT size;
         if (dock == FDockedTo) {
             const RECT client = ClientRect();
@@ -223,7 +228,7 @@ void TCustomToolWindow97::BeginMoving(const int32_t InitX, const int32_t InitY)
             size = OrderControls(false, currentType, dock);
         }
         AddDockedNCAreaToSize(size, IsVerticalDockType(GetDockTypeOf(dock)));
-        in.DockSizes.push_back(ToSize(size));
+        sizes.push_back(ToSize(size));
     }
     const POINT border = GetFloatingBorderSize();
     in.FloatingBorder = TGeomPoint{border.x, border.y};
@@ -238,6 +243,8 @@ void TCustomToolWindow97::BeginMoving(const int32_t InitX, const int32_t InitY)
     bool released = false;
     {
         FlushPaintMessages();
+        if (!self.Alive())
+            return;
         const HCURSOR savedCursor = GetCursor();
         HWND desktop = GetDesktopWindow();
         LockWindowUpdate(desktop);
@@ -253,13 +260,16 @@ void TCustomToolWindow97::BeginMoving(const int32_t InitX, const int32_t InitY)
         });
         SetCapture(wnd);
 
+        // The candidates still there at this step, as indices into docks.
+        std::vector<size_t> live;
         const auto requestDock = [&](size_t i) {
-            // A handler before this one may have freed the tool window.
-            if (!self.Alive())
+            // A handler before this one may have freed the tool window or this dock.
+            TDock97* dock = docks[live[i]];
+            if (!self.Alive() || !dock)
                 return false;
             bool accept = true;
-            if (docks[i]->OnRequestDock)
-                docks[i]->OnRequestDock(docks[i], this, accept);
+            if (dock->OnRequestDock)
+                dock->OnRequestDock(dock, this, accept);
             return accept;
         };
         const auto workAreaAt = [](TGeomPoint p) { return ToGeom(WorkAreaAtPoint(POINT{p.X, p.Y})); };
@@ -267,16 +277,25 @@ void TCustomToolWindow97::BeginMoving(const int32_t InitX, const int32_t InitY)
             POINT cursor{};
             GetCursorPos(&cursor);
             in.Cursor = TGeomPoint{cursor.x, cursor.y};
-            in.Docks.clear();
-            for (TDock97* dock : docks) {
-                RECT r{};
-                GetWindowRect(dock->Handle(), &r);
-                in.Docks.push_back(TDragDock{ToGeom(r), dock->Position()});
-            }
-            const TDragStepResult result = DragStep(in, requestDock, workAreaAt);
+            TDragStepResult result;
+            do {
+                live.clear();
+                in.Docks.clear();
+                in.DockSizes.clear();
+                for (size_t i = 0; i < docks.Count(); ++i)
+                    if (TDock97* dock = docks[i]) {
+                        RECT r{};
+                        GetWindowRect(dock->Handle(), &r);
+                        live.push_back(i);
+                        in.Docks.push_back(TDragDock{ToGeom(r), dock->Position()});
+                        in.DockSizes.push_back(sizes[i]);
+                    }
+                result = DragStep(in, requestDock, workAreaAt);
+                // The accepting handler freed its own dock: ask again without it.
+            } while (result.Target >= 0 && !docks[live[size_t(result.Target)]]);
             SetCursor(result.NoEntryCursor ? LoadCursorW(nullptr, IDC_NO) : savedCursor);
             drawn.MoveTo(dc, ToRect(result.Outline), result.Target >= 0 ? in.Metrics.Line : in.FloatingBorder.X);
-            target = result.Target;
+            target = result.Target >= 0 ? int(live[size_t(result.Target)]) : -1;
         };
 
         // Control held down keeps the window from docking; Escape cancels.
@@ -294,12 +313,17 @@ void TCustomToolWindow97::BeginMoving(const int32_t InitX, const int32_t InitY)
         step();
         released = RunCaptureLoop(wnd, key, step);
     }
-    if (self.Alive() && released && !RectIsEmpty(ToGeom(drawn.Rect())))
-        ApplyDrag(target >= 0 ? docks[static_cast<size_t>(target)] : nullptr, drawn.Rect());
+    // A target dock freed since the last step leaves the tool window where it is: the outline
+    // the user let go of pointed at it.
+    TDock97* targetDock = target >= 0 ? docks[size_t(target)] : nullptr;
+    if (self.Alive() && released && !RectIsEmpty(ToGeom(drawn.Rect())) && (target < 0 || targetDock))
+        ApplyDrag(targetDock, drawn.Rect());
 }
 
 void TCustomToolWindow97::ApplyDrag(TDock97* target, const RECT& outline)
 {
+    // The dock-changing and move events may free the tool window.
+    const TLoopWatch self(this);
     if (target) {
         RECT r = outline;
         MapWindowPoints(HWND_DESKTOP, target->Handle(), reinterpret_cast<POINT*>(&r), 2);
@@ -320,7 +344,7 @@ void TCustomToolWindow97::ApplyDrag(TDock97* target, const RECT& outline)
         // Stored without an arrangement: the dock arranges once, below.
         ApplyDockPlacement(row, place.DockPos);
         SetParent(target);
-        if (FDockedTo)
+        if (self.Alive() && FDockedTo)
             FDockedTo->ArrangeToolbars(true);
     } else {
         FFloatingPosition = POINT{outline.left, outline.top};
@@ -329,5 +353,6 @@ void TCustomToolWindow97::ApplyDrag(TDock97* target, const RECT& outline)
         else
             SetBounds(FFloatingPosition.x, FFloatingPosition.y, Width(), Height());
     }
-    MoveOnScreen(true);
+    if (self.Alive())
+        MoveOnScreen(true);
 }

@@ -269,10 +269,23 @@ void ShiftRect(TGeomRect& r, int64_t dx, int64_t dy)
 
 std::optional<TGeomRect> MoveOnScreenRect(TGeomRect r, TGeomRect w, bool onlyIfFullyOffScreen)
 {
+    // A window larger than the work area (a stored size, say) would keep its close button
+    // or an edge out of reach wherever it stood: it is cut to the work area along that
+    // extent. A window that fits keeps its size.
+    bool cut = false;
+    if (r.Width() > w.Width()) {
+        r.Left = w.Left;
+        r.Right = w.Right;
+        cut = true;
+    }
+    if (r.Height() > w.Height()) {
+        r.Top = w.Top;
+        r.Bottom = w.Bottom;
+        cut = true;
+    }
     if (onlyIfFullyOffScreen && RectsIntersect(r, w))
-        return std::nullopt;
-    // Right and bottom first, left and top last: a window larger than the work area ends
-    // up on the work area's left and top edges.
+        return cut ? std::optional<TGeomRect>(r) : std::nullopt;
+    // Right and bottom first, left and top last.
     if (w.Right < r.Right)
         ShiftRect(r, -(int64_t{r.Right} - w.Right), 0);
     if (w.Bottom < r.Bottom)

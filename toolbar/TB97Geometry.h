@@ -227,7 +227,9 @@ TDesignMoveTarget DesignModeMoveTarget(TDockPosition position, int32_t newLeft, 
 // ---- Floating window on screen ---------------------------------------------------------
 
 // MoveOnScreen's correction of bounds r (screen) against the work area of its monitor.
-// std::nullopt: leave the bounds alone (only asked to move a window that is wholly off
-// the work area, and this one is not). Otherwise the bounds to set, moved or not.
+// A width or height larger than the work area's is first cut to it, the window then lying
+// on the work area along that extent. std::nullopt: leave the bounds alone (only asked to
+// move a window that is wholly off the work area, and this one is not, nor was it cut).
+// Otherwise the bounds to set, moved or not.
 std::optional<TGeomRect> MoveOnScreenRect(TGeomRect r, TGeomRect workArea, bool onlyIfFullyOffScreen);
 bool RectsIntersect(TGeomRect a, TGeomRect b);

@@ -104,13 +104,14 @@ void TCustomToolWindow97::TrackCloseButton()
     }
     if (!accepted)
         return;
+    // Each handler below may free the tool window.
     bool canClose = true;
     if (OnCloseQuery)
         OnCloseQuery(this, canClose);
-    if (!canClose)
+    if (!canClose || !self.Alive())
         return;
     Hide();
-    if (OnClose)
+    if (self.Alive() && OnClose)
         OnClose(this);
 }
 
@@ -127,8 +128,10 @@ void TCustomToolWindow97::BeginSizing(const TToolWindowSizeHandle HitTestValue)
     const TGeomSize minimum{ClampToInt32(int64_t{minWidth} + Width() - ClientWidth()),
                             ClampToInt32(int64_t{minHeight} + Height() - ClientHeight())};
     const TSizeHandleFlags flags = SizeHandleFlagsOf(HitTestValue);
-    ResizeBegin(HitTestValue);
     const TLoopWatch self(this);
+    ResizeBegin(HitTestValue);
+    if (!self.Alive())
+        return;
     TScreenOutline drawn;
     {
         TScopeExit ended([this, &accepted, &self] {
@@ -136,6 +139,8 @@ void TCustomToolWindow97::BeginSizing(const TToolWindowSizeHandle HitTestValue)
                 ResizeEnd(accepted);
         });
         FlushPaintMessages();
+        if (!self.Alive())
+            return;
         HWND desktop = GetDesktopWindow();
         LockWindowUpdate(desktop);
         HDC dc = CountedGetDCEx(desktop, nullptr, ScreenDCFlags);
@@ -181,8 +186,13 @@ void TCustomToolWindow97::BeginSizing(const TToolWindowSizeHandle HitTestValue)
     const RECT& outline = drawn.Rect();
     BeginUpdate();
     {
-        TScopeExit endUpdate([this] { EndUpdate(); });
+        // A move or resize event may free the tool window.
+        TScopeExit endUpdate([this, &self] {
+            if (self.Alive())
+                EndUpdate();
+        });
         SetBounds(outline.left, outline.top, outline.right - outline.left, outline.bottom - outline.top);
     }
-    MoveOnScreen(true);
+    if (self.Alive())
+        MoveOnScreen(true);
 }

@@ -156,6 +156,10 @@ void TCustomToolWindow97::CMShowingChanged(TMessage&)
                     SetOwnerWindow(wnd, frame->Handle());
                     HWND after = WindowAboveOwnedGroup(frame->Handle());
                     SetWindowPos(wnd, after ? after : HWND_TOP, 0, 0, 0, 0, SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
+                } else if (frame && frame->HandleAllocated()) {
+                    // Shown again (the form restored or shown, the application back): the form
+                    // has come to the front meanwhile, or is about to.
+                    RaiseAboveFormLater();
                 }
             }
         }
@@ -166,6 +170,41 @@ void TCustomToolWindow97::CMShowingChanged(TMessage&)
     SetWindowPos(wnd, nullptr, 0, 0, 0, 0, show ? ShowFlags : HideFlags);
     if (!show && GetActiveWindow() == wnd)
         SetActiveWindow(FindVisibleTopLevelWindow(wnd));
+}
+
+// A form that comes to the front does not take along an owned window that was hidden meanwhile,
+// and under Wine without a window manager a form that takes the focus is raised over the
+// windows it owns, the Z order following the screen later. Neither has happened yet when the
+// tool window is shown again or the application activated, so the tool window follows later,
+// from a posted message, and only while its form is the active window: that form is then at
+// the front of its band, and the tool window belongs directly above it.
+void TCustomToolWindow97::RaiseAboveFormLater()
+{
+    if (!HandleAllocated() || FRaiseAboveFormPostedTo == Handle())
+        return;
+    FRaiseAboveFormPostedTo = Handle();
+    if (!PostMessageW(Handle(), WM_TB97RaiseAboveForm, 0, 0))
+        FRaiseAboveFormPostedTo = nullptr;
+}
+
+void TCustomToolWindow97::WMTB97RaiseAboveForm(TMessage&)
+{
+    FRaiseAboveFormPostedTo = nullptr;
+    if (FFloatingMode != fmOnTopOfParentForm || !dynamic_cast<TFloatingWindowParent*>(Parent()) ||
+        !IsWindowVisible(Handle()))
+        return;
+    TCustomForm* frame = MDIFrameFormOf(GetToolWindowParentForm(this));
+    HWND wnd = Handle();
+    if (!frame || !frame->HandleAllocated() || GetActiveWindow() != frame->Handle() ||
+        OwnerWindow(wnd) != frame->Handle())
+        return;
+    constexpr UINT flags = SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE;
+    // First in the Z order already, HWND_TOP would be taken as no change at all, and Wine would
+    // leave the screen's stacking as it is: one step down first.
+    if (!GetWindow(wnd, GW_HWNDPREV))
+        if (HWND next = GetWindow(wnd, GW_HWNDNEXT))
+            SetWindowPos(wnd, next, 0, 0, 0, 0, flags | SWP_NOREDRAW);
+    SetWindowPos(wnd, HWND_TOP, 0, 0, 0, 0, flags);
 }
 
 void TCustomToolWindow97::CMVisibleChanged(TMessage& Message)
@@ -257,7 +296,7 @@ bool TFloatingWindowParent::IsShortCut(WORD key, TShiftState shift)
 
 // ---- application-wide events --------------------------------------------------------------------
 
-void ToolWindowHookProc(THookProcCode Code, HWND Wnd, WPARAM, LPARAM LParam)
+void ToolWindowHookProc(THookProcCode Code, HWND Wnd, WPARAM WParam, LPARAM LParam)
 {
     if (!FloatingWindowList)
         return;
@@ -270,9 +309,13 @@ void ToolWindowHookProc(THookProcCode Code, HWND Wnd, WPARAM, LPARAM LParam)
     };
     switch (Code) {
     case hpSendActivateApp:
-        for (TCustomToolWindow97* bar : bars)
-            if (stillListed(bar))
-                bar->UpdateVisibility();
+        for (TCustomToolWindow97* bar : bars) {
+            if (!stillListed(bar))
+                continue;
+            bar->UpdateVisibility();
+            if (WParam)  // activated: a tool window that stayed shown must follow its form too
+                bar->RaiseAboveFormLater();
+        }
         break;
     case hpSendWindowPosChanged: {
         const auto* pos = reinterpret_cast<const WINDOWPOS*>(LParam);

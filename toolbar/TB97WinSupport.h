@@ -1,11 +1,14 @@
 // What the tool window's frame, hit-test, sizing and dragging files share on the window
 // system's side: conversions to and from the platform-free geometry, the modal loop the
 // mouse operations run while they hold the capture, the outline such a loop keeps on the
-// screen and the watch that tells whether its tool window outlived it. Not part of the
-// framework's interface.
+// screen and the watch that tells which of its tool window and docks outlived it. Not part
+// of the framework's interface.
 #pragma once
 
 #include <windows.h>
+
+#include <algorithm>
+#include <vector>
 
 #include "Classes.h"
 #include "TB97Geometry.h"
@@ -135,29 +138,38 @@ private:
     bool FDrawn = false;
 };
 
-// Whether a component outlived a modal loop: any handler the loop dispatches may free the
-// tool window that runs it, or its form. Its free notification clears the watch.
+// Whether components outlived what a modal loop dispatched: any handler may free the tool
+// window that runs it, its form, or a dock the drag may land on. A freed one's free
+// notification clears its place in the watch.
+template <class T>
 class TLoopWatch : public TComponent {
 public:
-    explicit TLoopWatch(TComponent* subject) : TComponent(nullptr), FSubject(subject)
+    explicit TLoopWatch(const std::vector<T*>& subjects) : TComponent(nullptr), FSubjects(subjects.begin(), subjects.end())
     {
-        subject->FreeNotification(this);
+        for (TComponent* s : FSubjects)
+            s->FreeNotification(this);
     }
+    explicit TLoopWatch(T* subject) : TLoopWatch(std::vector<T*>{subject}) {}
     ~TLoopWatch() override
     {
-        if (FSubject)
-            FSubject->RemoveFreeNotification(this);
+        for (TComponent* s : FSubjects)
+            if (s)
+                s->RemoveFreeNotification(this);
     }
-    bool Alive() const { return FSubject != nullptr; }
+    // The subject of a watch of one.
+    bool Alive() const { return FSubjects.front() != nullptr; }
+    // Subject i, or null once it has been freed.
+    T* operator[](size_t i) const { return static_cast<T*>(FSubjects[i]); }
+    size_t Count() const { return FSubjects.size(); }
 
 protected:
     void Notification(TComponent* component, TOperation operation) override
     {
         TComponent::Notification(component, operation);
-        if (operation == opRemove && component == FSubject)
-            FSubject = nullptr;
+        if (operation == opRemove)
+            std::replace(FSubjects.begin(), FSubjects.end(), component, static_cast<TComponent*>(nullptr));
     }
 
 private:
-    TComponent* FSubject;
+    std::vector<TComponent*> FSubjects;
 };

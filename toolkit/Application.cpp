@@ -233,7 +233,10 @@ bool TApplication::ProcessMessage(MSG& msg)
     }
     bool handled = false;
     try {
-        handled = IsKeyMsg(msg);
+        if (OnMessage)
+            OnMessage(msg, handled);
+        if (!handled)
+            handled = IsKeyMsg(msg);
     } catch (...) {
         HandleCurrentException();
         handled = true;

@@ -219,6 +219,10 @@ private:
 using TErrorReporter =
     std::function<void(HWND owner, const std::wstring& text, const std::wstring& caption, UINT style)>;
 
+// Sees every message the application's loop takes from the queue, before anything else does;
+// setting Handled keeps the message from being translated and dispatched.
+using TMessageEvent = std::function<void(MSG& Msg, bool& Handled)>;
+
 class TApplication : public TComponent {
     TK_CLASSINFO(TApplication, TComponent)
 public:
@@ -256,6 +260,8 @@ public:
     void SetErrorReporter(TErrorReporter reporter) { FReporter = std::move(reporter); }
     // The text shown for a message: a full stop is added when the last character sorts after '.'.
     static std::wstring ErrorText(const std::wstring& message);
+
+    TMessageEvent OnMessage;
 
     void Notification(TComponent* component, TOperation operation) override;
 

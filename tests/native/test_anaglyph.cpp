@@ -408,14 +408,15 @@ void CheckMethods(const TestFrame& Captured, int32_t N, std::mt19937& Rng)
 }
 
 // Widths covering every tail of the 4-, 8- and 16-pixel blocks on each side of the left-eye
-// range, HalfWidth 0 and 1, and offsets at 0, negative, at both edges of the row and past them.
+// range, HalfWidth 0 and 1, and offsets at 0, negative, at both edges of the row and past them
+// (for the swapped eyes the edges are 1 - HalfWidth and W - 2 HalfWidth + 1).
 TEST(AnaglyphMethods, MatchTheOracle)
 {
     std::mt19937 Rng(9);
     for (int32_t W = 0; W <= 71; ++W) {
         const int32_t H = W / 2;
-        for (int32_t N : {0, 1, -1, -H, 1 - H, H - 1, W - H, W - H + 1, -W - 3, W + 3,
-                          INT32_MIN, INT32_MAX}) {
+        for (int32_t N : {0, 1, -1, -H, 1 - H, H - 1, W - H, W - H + 1, W - 2 * H + 1,
+                          W - 2 * H + 2, -W - 3, W + 3, INT32_MIN, INT32_MAX}) {
             TestFrame F(W, 2, Rng);
             CheckMethods(F, N, Rng);
             if (HasFatalFailure())
@@ -442,6 +443,35 @@ TEST(AnaglyphMethods, ExtremeInputsClamp)
     const std::vector<uint8_t> Dubois = ExpectedMethod(F, 0, amDubois, false);
     EXPECT_EQ(Dubois[4 * 57 + 0], 255);  // j = 57: left black, right white
     EXPECT_EQ(Dubois[4 * 57 + 2], 0);
+}
+
+// Widths 0 and 1, height 0 and no rows read and write nothing (the rows are poisoned whole).
+TEST(AnaglyphMethods, NothingToDo)
+{
+    std::mt19937 Rng(12);
+    struct Case {
+        int32_t W, H, Method;
+    };
+    for (const Case& C : {Case{0, 2, amDubois}, Case{1, 2, amGrey}, Case{1, 2, amColour},
+                          Case{8, 0, amDubois}, Case{8, -1, amHalfColour}})
+        for (bool Swap : {false, true}) {
+            TestFrame F(C.W, 2, Rng);
+            const std::vector<uint8_t> Before = F.Bytes();
+            for (uint8_t* Row : F.Rows)
+                POISON(Row, 4 * size_t(C.W));
+            ComposeAnaglyphMethod(F.Rows.data(), C.H, C.W, -1, TAnaglyphMethod(C.Method), Swap);
+            for (uint8_t* Row : F.Rows)
+                UNPOISON(Row, 4 * size_t(C.W));
+            EXPECT_EQ(F.Bytes(), Before) << C.W << " " << C.H << " " << C.Method;
+        }
+    ComposeAnaglyphMethod(nullptr, 2, 8, 0, amGrey, true);
+    StretchRowsDouble(nullptr, nullptr, 2, 8);
+    TestFrame Src(4, 1, Rng), Dst(8, 1, Rng);
+    const std::vector<uint8_t> Before = Dst.Bytes();
+    std::vector<const uint8_t*> From(Src.Rows.begin(), Src.Rows.end());
+    StretchRowsDouble(From.data(), Dst.Rows.data(), 0, 4);
+    StretchRowsDouble(From.data(), Dst.Rows.data(), 1, -4);
+    EXPECT_EQ(Dst.Bytes(), Before);
 }
 
 // Each source pixel twice, side by side, fourth byte included; nothing written past 2 * Width.

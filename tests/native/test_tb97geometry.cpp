@@ -201,8 +201,14 @@ TEST(TB97Screen, MoveOnScreenOverAWorkArea)
     EXPECT_EQ(BoundsOfRect({INT32_MIN, 0, INT32_MAX, 1}).Width, INT32_MAX);
     // Already inside: bounds set all the same, unchanged.
     EXPECT_EQ(MoveOnScreenRect({10, 10, 50, 50}, work, false), (TGeomRect{10, 10, 50, 50}));
-    // Larger than the work area: ends on its left and top edges.
-    EXPECT_EQ(MoveOnScreenRect({-50, 20, 850, 700}, work, false), (TGeomRect{0, 0, 900, 680}));
+    // Larger than the work area: cut to it along that extent only; exactly its size is kept.
+    EXPECT_EQ(MoveOnScreenRect({-50, 20, 850, 700}, work, false), (TGeomRect{0, 0, 800, 600}));
+    const TGeomRect inner{100, 50, 900, 650};  // smaller than the screen, away from the origin
+    EXPECT_EQ(MoveOnScreenRect({150, 80, 950, 680}, inner, true), std::nullopt);
+    EXPECT_EQ(MoveOnScreenRect({150, 80, 950, 680}, inner, false), inner);
+    EXPECT_EQ(MoveOnScreenRect({150, 80, 951, 180}, inner, true), (TGeomRect{100, 80, 900, 180}));
+    EXPECT_EQ(MoveOnScreenRect({300, 40, 400, 641}, inner, true), (TGeomRect{300, 50, 400, 650}));
+    EXPECT_EQ(MoveOnScreenRect({2000, 0, 2100, 700}, inner, true), (TGeomRect{800, 50, 900, 650}));
     // A work area away from the origin (a second monitor).
     const TGeomRect second{800, 0, 1600, 570};
     EXPECT_EQ(MoveOnScreenRect({100, 100, 200, 150}, second, true), (TGeomRect{800, 100, 900, 150}));

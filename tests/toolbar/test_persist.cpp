@@ -5,6 +5,7 @@
 #include <chrono>
 #include <functional>
 #include <map>
+#include <tuple>
 
 #include "IniFiles.h"
 #include "Registry.h"
@@ -658,4 +659,23 @@ TEST_F(PersistTest, RestoreAppliesEachValueBeforeTheNextIsRead)
             delete TOrderLog::Bar;
             delete next;
         }
+}
+
+// A stored size larger than the work area is cut to it, so that the close button and every
+// edge stay in reach; a size that fits is kept, and so is a partly visible place.
+TEST_F(PersistTest, RestoredFloatingSizeCutOnlyWhereLargerThanTheWorkArea)
+{
+    const RECT w = PrimaryWorkArea();
+    TToolWindow97* bar = MakeBar(Form, 60, 22, L"Bar");
+    const int ncW = bar->Width() - bar->ClientWidth(), ncH = bar->Height() - bar->ClientHeight();
+    const int x = w.left + 30, y = w.top + 10, workW = w.right - w.left, workH = w.bottom - w.top;
+    const RECT cut{w.left, y, w.right, y + 40 + ncH}, kept{x, y, x + workW, y + workH};
+    for (const auto& [cw, ch, expected] : {std::tuple{999999, 40, cut}, std::tuple{workW - ncW, workH - ncH, kept}}) {
+        WriteIni(L"Bar", {{L"Rev", L"3"}, {L"DockedTo", L"+"}, {L"FloatLeft", std::to_wstring(x)},
+                          {L"FloatTop", std::to_wstring(y)}, {L"ClientWidth", std::to_wstring(cw)},
+                          {L"ClientHeight", std::to_wstring(ch)}});
+        IniLoadToolbarPositions(Form, IniPath, L"");
+        const RECT r = WindowRectOf(bar);
+        EXPECT_TRUE(EqualRect(&r, &expected)) << cw << ": " << r.left << "," << r.right << "," << r.bottom;
+    }
 }

@@ -1,6 +1,12 @@
 #include "test_dock_support.h"
 
+#include <algorithm>
+#include <atomic>
+#include <functional>
 #include <thread>
+
+#include "InputScript.h"
+#include "test_paint_support.h"
 
 namespace {
 
@@ -16,6 +22,31 @@ bool IsAbove(HWND upper, HWND lower)
             return true;
     return false;
 }
+
+// The caption routine leaves an alpha byte that the screen does not keep.
+bool SameColours(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](uint32_t x, uint32_t y) { return !((x ^ y) << 8); });
+}
+
+// Another program: a window of another thread, which takes the foreground from this one.
+struct TOtherProgram {
+    std::atomic<HWND> Window{nullptr};
+    std::atomic<bool> Quit{false};
+    std::thread Thread{[this] {
+        Window = CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 700, 500, 200, 100,
+                                 nullptr, nullptr, nullptr, nullptr);
+        for (MSG m; !Quit; Sleep(5))
+            while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+                DispatchMessageW(&m);
+        DestroyWindow(Window);
+    }};
+    ~TOtherProgram()
+    {
+        Quit = true;
+        Thread.join();
+    }
+};
 
 }  // namespace
 
@@ -64,27 +95,12 @@ TEST_F(ToolWindowVisibilityTest, HidesWhileTheApplicationIsInactive)
     TToolWindow97* bar = Float(true);
     ASSERT_TRUE(Visible(bar));
     // Another thread's window takes the foreground: this thread has no active window then.
-    HWND other = nullptr;
-    bool quit = false;
-    std::thread thread([&] {
-        HWND w = CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 200, 100, nullptr,
-                                 nullptr, nullptr, nullptr);
-        other = w;
-        while (!quit) {
-            MSG m;
-            while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
-                DispatchMessageW(&m);
-            Sleep(5);
-        }
-        DestroyWindow(w);
-    });
-    EXPECT_TRUE(PumpUntil([&] { return other != nullptr; }, 2000));
-    BringToFront(other);
+    TOtherProgram other;
+    ASSERT_TRUE(PumpUntil([&] { return other.Window != nullptr; }, 2000));
+    BringToFront(other.Window);
     const bool hid = PumpUntil([&] { return !ApplicationIsActive() && !Visible(bar); }, 3000);
     BringToFront(Form->Handle());
     const bool back = PumpUntil([&] { return Visible(bar); }, 3000);
-    quit = true;
-    thread.join();
     EXPECT_TRUE(hid);
     EXPECT_TRUE(back);
     EXPECT_FALSE(bar->InactiveCaption());
@@ -156,4 +172,41 @@ TEST_F(ToolWindowVisibilityTest, WithoutAFormNeverShown)
     EXPECT_FALSE(Visible(bar));
     bar->SetFloatingMode(fmOnTopOfAllForms);
     EXPECT_TRUE(Visible(bar));
+}
+
+// However the form comes back to the front (the window system raising it as it takes the
+// focus), the tool window is in front of it: in the Z order, on the screen and under the mouse.
+TEST_F(ToolWindowVisibilityTest, InFrontOfItsFormAgainWhenTheFormComesBack)
+{
+    TOtherProgram other;
+    ASSERT_TRUE(PumpUntil([&] { return other.Window != nullptr; }, 2000));
+    HWND form = Form->Handle();
+    const struct {
+        bool hideWhenInactive;
+        std::function<void()> away, back;
+    } cases[] = {
+        {true, [] { ClickAt(POINT{750, 550}); }, [] { ClickAt(POINT{150, 380}); }},
+        {false, [&] { BringToFront(other.Window); }, [&] { BringToFront(form); }},
+        {true, [&] { ShowWindow(form, SW_MINIMIZE); }, [&] { ShowWindow(form, SW_RESTORE); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        TToolWindow97* bar = Float(c.hideWhenInactive);  // over the form's lower half
+        int closes = 0;
+        bar->OnClose = [&](TObject*) { ++closes; };
+        c.away();
+        PumpMessages(150);
+        c.back();
+        ASSERT_TRUE(PumpUntil([&] { return Visible(bar) && GetForegroundWindow() == form; }, 3000));
+        PumpMessages(150);  // the window system's own restacking comes late
+        const RECT r = WindowRectOf(bar);
+        EXPECT_TRUE(IsAbove(bar->Handle(), form));
+        EXPECT_TRUE(SameColours(ScreenPixels(r), TPrintedImage(bar->Handle()).Pixels)) << "covered on the screen";
+        const TGeomRect b = GetCloseButtonRect(SystemFrameMetrics(), true, bar->ClientWidth(), true);
+        TInputScript click;
+        click.Move(POINT{r.left + (b.Left + b.Right) / 2, r.top + (b.Top + b.Bottom) / 2}).Down().Wait().Up();
+        ASSERT_TRUE(click.Run());
+        EXPECT_EQ(closes, 1) << "the click went to the form";
+        delete bar;
+    }
 }
