@@ -67,35 +67,28 @@ void CompareWithReference(HWND wnd, const std::wstring& name)
     }
 }
 
-void ShowGalleryAndCompare(const std::wstring& suffix)
-{
-    TGalleryForm* form = new TGalleryForm(nullptr);
-    form->Show();
-    BringToFront(form->Handle());
-    PumpMessages(300);
-    ASSERT_NE(form->Floating(), nullptr);
-    ASSERT_FALSE(form->Floating()->IsDocked());
-    ASSERT_TRUE(IsWindowVisible(form->Floating()->Handle()));
-    CompareWithReference(form->Handle(), L"docked" + suffix + L".png");
-    CompareWithReference(form->Floating()->Handle(), L"floating" + suffix + L".png");
-    delete form;
-    PumpMessages(20);
-}
-
 }  // namespace
 
+// At the display's DPI and at 144 DPI, where the controls, frames, grips, close buttons and
+// bound lines are half as large again (the system's caption font stays its own).
 TEST(Gallery, DockedAndFloatingLookAsTheReferences)
 {
-    ShowGalleryAndCompare(L"");
-}
-
-// The same gallery on a display of 144 DPI: the controls, the frames, the grips, the close
-// buttons and the bound lines half as large again (the system's caption font stays its own).
-TEST(Gallery, At144DpiLooksAsTheReferences)
-{
-    SetAssumedDisplayDpi(144);
-    TScopeExit real([] { SetAssumedDisplayDpi(0); });
-    ShowGalleryAndCompare(L"144");
+    for (const int dpi : {0, 144}) {
+        SetAssumedDisplayDpi(dpi);
+        TScopeExit real([] { SetAssumedDisplayDpi(0); });
+        const std::wstring suffix = dpi ? std::to_wstring(dpi) + L".png" : L".png";
+        TGalleryForm* form = new TGalleryForm(nullptr);
+        form->Show();
+        BringToFront(form->Handle());
+        PumpMessages(300);
+        ASSERT_NE(form->Floating(), nullptr);
+        ASSERT_FALSE(form->Floating()->IsDocked());
+        ASSERT_TRUE(IsWindowVisible(form->Floating()->Handle()));
+        CompareWithReference(form->Handle(), L"docked" + suffix);
+        CompareWithReference(form->Floating()->Handle(), L"floating" + suffix);
+        delete form;
+        PumpMessages(20);
+    }
 }
 
 // The gallery's Save and Load commands, through its real buttons: a layout changed after the

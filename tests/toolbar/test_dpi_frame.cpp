@@ -1,6 +1,5 @@
-// Tool-window frames at 120 and 144 DPI on the real windows, the DPI assumed from the start or
-// brought by WM_DPICHANGED to a form and to a floating tool window at 96 DPI: frame sizes, hit
-// zones from both sides of their edges, grip bars and the docked close button on the screen.
+// Tool-window frames at 120 and 144 DPI, assumed from the start or brought by WM_DPICHANGED:
+// frame sizes, hit zones from both sides, grip bars and the docked close button on the screen.
 #include "DibSurface.h"
 #include "Dpi.h"
 #include "StdCtrls.h"
@@ -8,19 +7,17 @@
 
 namespace {
 
-LRESULT HitAt(HWND wnd, int x, int y)
+// The hit test at (x, y) of the window, and the client area's offset in it.
+LRESULT HitAt(TWinControl* c, int x, int y)
 {
-    const RECT w = [wnd] { RECT r{}; GetWindowRect(wnd, &r); return r; }();
-    return SendMessageW(wnd, WM_NCHITTEST, 0, MAKELPARAM(w.left + x, w.top + y));
+    const RECT w = WindowRectOf(c);
+    return SendMessageW(c->Handle(), WM_NCHITTEST, 0, MAKELPARAM(w.left + x, w.top + y));
 }
 
-POINT ClientOffset(HWND wnd)
+POINT ClientOffset(TWinControl* c)
 {
-    RECT w{};
-    GetWindowRect(wnd, &w);
-    POINT origin{0, 0};
-    ClientToScreen(wnd, &origin);
-    return POINT{origin.x - w.left, origin.y - w.top};
+    const RECT w = WindowRectOf(c);
+    return POINT{c->ClientOrigin().x - w.left, c->ClientOrigin().y - w.top};
 }
 
 }  // namespace
@@ -68,21 +65,19 @@ TEST(DpiFrame, FramesAndHitZonesFollowTheDpi)
             PumpMessages(50);
             // The contents scale; the place is the suggested one, the size the contents' own.
             EXPECT_EQ(docked->ClientHeight(), 36);
+            const RECT placed = WindowRectOf(floating);
             EXPECT_EQ((std::vector<int>{floating->ClientWidth(), floating->ClientHeight(), floating->MinClientWidth(),
-                                        button->Left(), button->BoundsRect().bottom}),
-                      (std::vector<int>{180, 90, 48, 15, 29}));
-            EXPECT_EQ(WindowRectOf(floating).left, 650);
-            EXPECT_EQ(WindowRectOf(floating).top, 320);
+                                        button->Left(), button->BoundsRect().bottom, placed.left, placed.top}),
+                      (std::vector<int>{180, 90, 48, 15, 29, 650, 320}));
         }
 
-        HWND bar = docked->Handle();
-        EXPECT_EQ(ClientOffset(bar).x, row.Border + row.Handle);
-        EXPECT_EQ(ClientOffset(bar).y, row.Border);
+        EXPECT_EQ(ClientOffset(docked).x, row.Border + row.Handle);
+        EXPECT_EQ(ClientOffset(docked).y, row.Border);
         EXPECT_EQ(dock->Height(), docked->Height()) << "the row is as thick as the tool window";
         const RECT& c = row.Close;
         for (const POINT p : {POINT{c.left, c.top}, POINT{c.right - 1, c.bottom - 1}}) {
-            EXPECT_EQ(HitAt(bar, p.x, p.y), HTCLOSE) << p.x << ", " << p.y;
-            EXPECT_EQ(HitAt(bar, p.x == c.left ? p.x - 1 : p.x + 1, p.y), HTCLIENT) << p.x << ", " << p.y;
+            EXPECT_EQ(HitAt(docked, p.x, p.y), HTCLOSE) << p.x << ", " << p.y;
+            EXPECT_EQ(HitAt(docked, p.x == c.left ? p.x - 1 : p.x + 1, p.y), HTCLIENT) << p.x << ", " << p.y;
         }
         // The screen: two grip bars, their edges a line thick, the gaps in the tool window's
         // colour, which also borders the close button's square.
@@ -98,17 +93,14 @@ TEST(DpiFrame, FramesAndHitZonesFollowTheDpi)
         for (const auto& [x, colour] : columns)
             EXPECT_EQ(pixel(x, y), colour) << "column " << x;
         EXPECT_EQ(pixel(first, row.Handle - 1), teal) << "the bars start below the button";
-        EXPECT_EQ(pixel(c.right, c.top + 2), teal);
-        EXPECT_NE(pixel(c.right - 1, c.top + 2), teal);
-        EXPECT_EQ(pixel(c.left + 2, c.bottom), teal);
-        EXPECT_NE(pixel(c.left + 2, c.bottom - 1), teal);
+        EXPECT_EQ(pixel(c.right, c.bottom - 2), teal);
+        EXPECT_NE(pixel(c.right - 1, c.bottom - 2), teal);
 
         // Floating: the system's frame and small caption at this DPI, its default font too.
-        HWND fw = floating->Handle();
         const int bx = SystemMetricsForDpi(SM_CXSIZEFRAME, row.Dpi), by = SystemMetricsForDpi(SM_CYSIZEFRAME, row.Dpi);
         const int cap = SystemMetricsForDpi(SM_CYSMCAPTION, row.Dpi), width = floating->Width();
         EXPECT_EQ(floating->NCAreaWidth(), 2 * bx);
-        EXPECT_EQ(ClientOffset(fw).y, by + cap);
+        EXPECT_EQ(ClientOffset(floating).y, by + cap);
         EXPECT_EQ(button->Font()->Height(), row.FontHeight);
         const int k = cap - row.Line + bx, close = width - bx - (cap - row.Line);
         const int ymid = by + cap + floating->ClientHeight() / 2, bottom = floating->Height() - by;
@@ -122,7 +114,7 @@ TEST(DpiFrame, FramesAndHitZonesFollowTheDpi)
                     // the separator: the right strip a line wider than the left one
                     {width - bx - row.Line, by + cap - 1, HTRIGHT}};
         for (const auto& h : hits)
-            EXPECT_EQ(HitAt(fw, h.X, h.Y), h.Expected) << h.X << ", " << h.Y;
-        EXPECT_NE(HitAt(fw, width - bx - row.Line - 1, by + cap - 1), HTRIGHT);
+            EXPECT_EQ(HitAt(floating, h.X, h.Y), h.Expected) << h.X << ", " << h.Y;
+        EXPECT_NE(HitAt(floating, width - bx - row.Line - 1, by + cap - 1), HTRIGHT);
     }
 }
