@@ -4,27 +4,30 @@
 #include "TB97DragGeometry.h"
 #include "TB97Rows.h"
 
-// By hand: every 96-DPI size times 1.25 or 1.5, halves away from zero.
+// By hand: every 96-DPI size times 1.25 or 1.5, halves away from zero; the system's metrics
+// (different across and down) pass through.
 TEST(TB97Dpi, SizesFollowTheDpi)
 {
     struct TRow {
-        int32_t Dpi, Border, TopWidth;  // dhDouble on a top dock: the frame along the row
+        int32_t Dpi, Line, Border, TopWidth;  // dhDouble on a top dock: the frame along the row
         TGeomRect CloseOnLeft;          // dhSingle with a docked close button, client width 50
         int32_t Row, Dock;              // a bar of size 3; the dock with top and bottom lines
         TGeomPoint Sense;               // how far beyond a dock a drag still docks
-    } const rows[] = {{96, 2, 13, {41, 3, 52, 14}, 12, 14, {32, 20}},
-                      {120, 3, 17, {39, 4, 53, 18}, 16, 18, {40, 25}},
-                      {144, 3, 20, {37, 5, 53, 21}, 18, 22, {48, 30}}};
+    } const rows[] = {{96, 1, 2, 13, {41, 3, 52, 14}, 12, 14, {32, 20}},
+                      {120, 1, 3, 17, {39, 4, 53, 18}, 16, 18, {40, 25}},
+                      {144, 2, 3, 20, {37, 5, 53, 21}, 18, 22, {48, 30}}};
     for (const TRow& row : rows) {
         SCOPED_TRACE(row.Dpi);
         TFrameState docked;
         docked.IsDocked = true;
-        docked.Metrics = FrameMetricsForDpi(row.Dpi, {});
+        docked.Metrics = FrameMetricsForDpi(row.Dpi, {4, 5, 3, 2, 15, 19});
         const TFrameMetrics& m = docked.Metrics;
         const int32_t b = row.Border;
         EXPECT_EQ(CalculateNonClientSizes(docked, {0, 0, 100, 40}).ClientRect,
                   (TGeomRect{row.TopWidth - b, b, 100 - b, 40 - b}));
         EXPECT_EQ(GetDockedCloseButtonRect(true, dhSingle, true, 50, m), row.CloseOnLeft);
+        // The caption strip's end, one line less high than the caption.
+        EXPECT_EQ(GetCloseButtonRect(m, true, 100, true), (TGeomRect{104 - (15 - row.Line), 5, 104, 20 - row.Line}));
 
         TDockArrangeInput dock;
         dock.Width = 300;
