@@ -611,7 +611,7 @@ void TCustomToolWindow97::ChangeScale(int M, int D)
 
 void TCustomToolWindow97::DpiChanged(int, int)
 {
-    // The form scaled the contents already; the frame is the window system's to recompute.
+    // The form has scaled the contents; the frame follows the form's new DPI.
     if (!FIsDocked)
         return;
     CalculateNonClientSizes(nullptr);
