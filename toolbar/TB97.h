@@ -57,8 +57,11 @@ public:
     std::wstring Version() const;
     void SetVersion(const std::wstring&) {}
 
-    int32_t BoundLinesWidth() const { return FBoundLinesWidth; }
-    int32_t BoundLinesHeight() const { return FBoundLinesHeight; }
+    // The non-client size of the bound lines, at the dock's DPI.
+    int32_t BoundLinesWidth() const;
+    int32_t BoundLinesHeight() const;
+    // The framework's sizes at the DPI of the dock's window.
+    TFrameMetrics FrameMetrics() const;
     int32_t ArrangeLockCount() const { return FArrangeLockCount; }
     bool ArrangePending() const { return FArrangePending; }
     bool CommitPending() const { return FCommitPending; }
@@ -101,6 +104,8 @@ public:
     void SetParent(TWinControl* AParent) override;
     void Loaded() override;
     void Notification(TComponent* component, TOperation operation) override;
+    // The form followed its window to another DPI: the bound lines and the rows follow.
+    void DpiChanged(int OldDpi, int NewDpi) override;
 
     TInsertRemoveEvent OnInsertRemoveBar;
     TRequestDockEvent OnRequestDock;
@@ -156,8 +161,6 @@ private:
     int32_t FArrangeLockCount = 0;
     bool FArrangePending = false;
     bool FCommitPending = false;
-    int32_t FBoundLinesWidth = 0;
-    int32_t FBoundLinesHeight = 0;
     TList FMemberList;
     TList FShownList;
     TDockRowInfo FRowThicknesses;
@@ -291,7 +294,12 @@ public:
     // Without a window yet, the client area is what the frame of the current placement leaves.
     RECT ClientRect() const override;
 
-    // Frame geometry.
+    // Frame geometry, all of it from the framework's sizes at the window's DPI.
+    TFrameMetrics FrameMetrics() const;
+    // Floating: the DPI of the tool window's own window (its monitor's); docked: its form's.
+    int CurrentDpi() const override;
+    // The form followed its window to another DPI: the docked frame follows.
+    void DpiChanged(int OldDpi, int NewDpi) override;
     void CalculateNonClientSizes(RECT* R);
     void GetDockedNCArea(POINT& TopLeft, POINT& BottomRight, bool LeftRight) const;
     void AddDockedNCAreaToSize(POINT& Size, bool LeftRight) const;
@@ -356,11 +364,15 @@ protected:
     void Paint() override;
     // OnResize fires from WM_SIZE only.
     void Resize() override {}
+    // The contents scale (child controls, font, place along the row); the outer size then
+    // follows from them and the frame, as always.
+    void ChangeScale(int M, int D) override;
 
     TK_BEGIN_MESSAGE_MAP()
         TK_MESSAGE(WM_MOVE, WMMove)
         TK_MESSAGE(WM_SIZE, WMSize)
         TK_MESSAGE(WM_GETMINMAXINFO, WMGetMinMaxInfo)
+        TK_MESSAGE(WM_DPICHANGED, WMDpiChanged)
         TK_MESSAGE(WM_NCCALCSIZE, WMNCCalcSize)
         TK_MESSAGE(WM_NCPAINT, WMNCPaint)
         TK_MESSAGE(WM_TB97PaintDockedNCArea, WMTB97PaintDockedNCArea)
@@ -383,6 +395,7 @@ protected:
     void WMMove(TMessage& Message);
     void WMSize(TMessage& Message);
     void WMGetMinMaxInfo(TMessage& Message);
+    void WMDpiChanged(TMessage& Message);
     void WMNCCalcSize(TMessage& Message);
     void WMNCPaint(TMessage& Message);
     void WMTB97PaintDockedNCArea(TMessage& Message);
@@ -411,6 +424,8 @@ private:
     void InvalidateCloseButton();
     TFloatingWindowParent* NewFloatingParent(TCustomForm* ownerForm);
     TFrameState FrameState() const;
+    // Scales the contents from the DPI they are laid out for to the window's.
+    void FollowDpi();
 
     int32_t FDockPos = -1;
     int32_t FDockRow = 0;
@@ -449,6 +464,8 @@ private:
     TFloatingWindowParent* FFloatingParent = nullptr;
     bool FCloseButtonPressed = false;
     HWND FRaiseAboveFormPostedTo = nullptr;  // the window a WM_TB97RaiseAboveForm is queued for
+    int FWindowDpi = 0;   // the DPI WM_DPICHANGED gave the floating window (0: ask the window system)
+    int FContentDpi = 0;  // the DPI the contents are laid out for (0: not placed yet)
     bool FShowHint = false;
     bool FParentShowHint = true;
 };
@@ -517,8 +534,9 @@ RECT WorkAreaOfRect(const RECT& r);
 RECT WorkAreaAtPoint(POINT p);
 // Dispatches the thread's pending paint messages; a quit request met on the way is posted again.
 void FlushPaintMessages();
-// The system metrics the floating frame and its hit zones depend on.
-TFrameMetrics SystemFrameMetrics();
+// The framework's sizes at a DPI, with the window system's metrics for it (by default at
+// the system DPI).
+TFrameMetrics SystemFrameMetrics(int dpi = ScreenDpi());
 
 // The tool windows whose parent is a floating parent; null while there are none.
 extern TList* FloatingWindowList;

@@ -104,9 +104,28 @@ void TDock97::SetBoundLines(TDockBoundLines value)
     if (FBoundLines == value)
         return;
     FBoundLines = value;
-    FBoundLinesWidth = BoundLinesWidthOf(value);
-    FBoundLinesHeight = BoundLinesHeightOf(value);
     RecalcFrame(this);
+}
+
+int32_t TDock97::BoundLinesWidth() const
+{
+    return BoundLinesWidthOf(FBoundLines, FrameMetrics());
+}
+
+int32_t TDock97::BoundLinesHeight() const
+{
+    return BoundLinesHeightOf(FBoundLines, FrameMetrics());
+}
+
+TFrameMetrics TDock97::FrameMetrics() const
+{
+    return SystemFrameMetrics(CurrentDpi());
+}
+
+void TDock97::DpiChanged(int, int)
+{
+    RecalcFrame(this);
+    ArrangeToolbars(false);
 }
 
 void TDock97::SetBackground(TBitmap* value)
@@ -296,7 +315,7 @@ int32_t TDock97::InsertRowBefore(int32_t row)
 
 void TDock97::BuildRowInfo()
 {
-    FRowThicknesses = BuildDockRowInfo(MemberData(), GetDockTypeOf(this));
+    FRowThicknesses = BuildDockRowInfo(MemberData(), GetDockTypeOf(this), FrameMetrics());
 }
 
 int32_t TDock97::GetRowSize(int32_t row, TCustomToolWindow97* defaultBar) const
@@ -309,14 +328,14 @@ int32_t TDock97::GetRowSize(int32_t row, TCustomToolWindow97* defaultBar) const
 
 int32_t TDock97::GetRowOf(int32_t coordinate, bool& before) const
 {
-    const TDockRowHit hit = GetDockRowOf(FRowThicknesses, GetHighestRow(), coordinate);
+    const TDockRowHit hit = GetDockRowOf(FRowThicknesses, GetHighestRow(), coordinate, FrameMetrics());
     before = hit.Before;
     return hit.Row;
 }
 
 int32_t TDock97::GetDesignModeRowOf(int32_t coordinate) const
 {
-    return GetDockDesignModeRowOf(FRowThicknesses, GetHighestRow(), coordinate);
+    return GetDockDesignModeRowOf(FRowThicknesses, GetHighestRow(), coordinate, FrameMetrics());
 }
 
 void TDock97::ChangeWidthHeight(int32_t newWidth, int32_t newHeight)
@@ -353,8 +372,9 @@ void TDock97::ArrangeToolbars(bool commitPositions)
     in.Position = FPosition;
     in.Width = Width();
     in.Height = Height();
-    in.BoundLinesWidth = FBoundLinesWidth;
-    in.BoundLinesHeight = FBoundLinesHeight;
+    in.Metrics = FrameMetrics();
+    in.BoundLinesWidth = BoundLinesWidthOf(FBoundLines, in.Metrics);
+    in.BoundLinesHeight = BoundLinesHeightOf(FBoundLines, in.Metrics);
     in.Designing = IsDesigning();
     in.FixAlign = FFixAlign;
     in.LimitToOneRow = FLimitToOneRow;
@@ -446,6 +466,6 @@ void TDock97::WMNCCalcSize(TMessage& Message)
     inherited::Dispatch(Message);
     auto* params = reinterpret_cast<NCCALCSIZE_PARAMS*>(Message.LParam);
     RECT& r = params->rgrc[0];
-    const TGeomRect client = DockClientRectOf(TGeomRect{r.left, r.top, r.right, r.bottom}, FBoundLines);
+    const TGeomRect client = DockClientRectOf(TGeomRect{r.left, r.top, r.right, r.bottom}, FBoundLines, FrameMetrics());
     r = RECT{client.Left, client.Top, client.Right, client.Bottom};
 }

@@ -229,22 +229,28 @@ void TDock97::DrawNCArea(bool DrawToDC, HDC DC, HRGN Clip)
         TScopeExit deleteShadow([shadow] { CountedDeleteObject(shadow); });
         HGDIOBJ oldPen = SelectObject(dc, shadow);
         TScopeExit reselect([dc, oldPen] { SelectObject(dc, oldPen); });
-        if (FBoundLines.Contains(blTop)) {
-            DrawLine(dc, e.left, e.top, e.right, e.top);
-            ++f.top;
-        }
-        if (FBoundLines.Contains(blLeft)) {
-            DrawLine(dc, e.left, e.top, e.left, e.bottom);
-            ++f.left;
+        // Each line is as thick as the DPI asks: drawn that many times, inwards.
+        const int32_t line = FrameMetrics().Line;
+        for (int32_t i = 0; i < line; ++i) {
+            if (FBoundLines.Contains(blTop)) {
+                DrawLine(dc, e.left, e.top + i, e.right, e.top + i);
+                ++f.top;
+            }
+            if (FBoundLines.Contains(blLeft)) {
+                DrawLine(dc, e.left + i, e.top, e.left + i, e.bottom);
+                ++f.left;
+            }
         }
         SelectObject(dc, highlight);
-        if (FBoundLines.Contains(blBottom)) {
-            DrawLine(dc, e.left, e.bottom - 1, e.right, e.bottom - 1);
-            --f.bottom;
-        }
-        if (FBoundLines.Contains(blRight)) {
-            DrawLine(dc, e.right - 1, e.top, e.right - 1, e.bottom);
-            --f.right;
+        for (int32_t i = 1; i <= line; ++i) {
+            if (FBoundLines.Contains(blBottom)) {
+                DrawLine(dc, e.left, e.bottom - i, e.right, e.bottom - i);
+                --f.bottom;
+            }
+            if (FBoundLines.Contains(blRight)) {
+                DrawLine(dc, e.right - i, e.top, e.right - i, e.bottom);
+                --f.right;
+            }
         }
     }
     if (!IsRectEmpty(&c)) {

@@ -93,8 +93,9 @@ void ToggleOutline(HDC dc, const RECT* newRect, int32_t newThickness, const RECT
 void TCustomToolWindow97::DrawDraggingOutline(HDC DC, const RECT* NewRect, const RECT* OldRect, bool NewDocked,
                                               bool OldDocked) const
 {
-    const int32_t border = GetFloatingBorderSize().x;
-    ToggleOutline(DC, NewRect, NewDocked ? 1 : border, OldRect, OldDocked ? 1 : border);
+    const TFrameMetrics m = FrameMetrics();
+    const int32_t border = ::GetFloatingBorderSize(m, FResizable).X;
+    ToggleOutline(DC, NewRect, NewDocked ? m.Line : border, OldRect, OldDocked ? m.Line : border);
 }
 
 // ---- pressing -----------------------------------------------------------------------------------
@@ -234,6 +235,7 @@ void TCustomToolWindow97::BeginMoving(const int32_t InitX, const int32_t InitY)
     POINT ncTopLeft{}, ncBottomRight{};
     GetFloatingNCArea(ncTopLeft, ncBottomRight);
     in.FloatingTopThickness = ncTopLeft.y;
+    in.Metrics = FrameMetrics();
 
     const TLoopWatch self(this);
     int target = -1;
@@ -292,7 +294,7 @@ void TCustomToolWindow97::BeginMoving(const int32_t InitX, const int32_t InitY)
                 // The accepting handler freed its own dock: ask again without it.
             } while (result.Target >= 0 && !docks[live[size_t(result.Target)]]);
             SetCursor(result.NoEntryCursor ? LoadCursorW(nullptr, IDC_NO) : savedCursor);
-            drawn.MoveTo(dc, ToRect(result.Outline), result.Target >= 0 ? 1 : in.FloatingBorder.X);
+            drawn.MoveTo(dc, ToRect(result.Outline), result.Target >= 0 ? in.Metrics.Line : in.FloatingBorder.X);
             target = result.Target >= 0 ? int(live[size_t(result.Target)]) : -1;
         };
 

@@ -43,25 +43,27 @@ TGeomRect DragOutlineRect(TGeomPoint cursor, TGeomSize size, const TDragGrab& gr
     return {ClampToInt32(left), ClampToInt32(top), ClampToInt32(left + size.Width), ClampToInt32(top + size.Height)};
 }
 
-bool DockAcceptsDrop(const TDragDock& dock, TGeomRect outline, TGeomPoint p, const TDragGrab& grab)
+bool DockAcceptsDrop(const TDragDock& dock, TGeomRect outline, TGeomPoint p, const TDragGrab& grab,
+                     const TFrameMetrics& m)
 {
     TGeomRect r = dock.Rect;
     const TDockType type = DockTypeOfPosition(dock.Position);
-    // An empty dock still takes a drop: it counts as two pixels thick across its rows.
+    // An empty dock still takes a drop: it counts as two lines thick across its rows.
     if (r.Width() == 0 || r.Height() == 0) {
         TGeomPoint topLeft{r.Left, r.Top}, bottomRight{r.Right, r.Bottom};
-        RPerp(type, topLeft) = ClampToInt32(int64_t{Perp(type, topLeft)} - 1);
-        RPerp(type, bottomRight) = ClampToInt32(int64_t{Perp(type, bottomRight)} + 1);
+        RPerp(type, topLeft) = ClampToInt32(int64_t{Perp(type, topLeft)} - m.Line);
+        RPerp(type, bottomRight) = ClampToInt32(int64_t{Perp(type, bottomRight)} + m.Line);
         r = {topLeft.X, topLeft.Y, bottomRight.X, bottomRight.Y};
     }
     // The extra sensitivity is shared between the two sides as the tool window was grabbed.
-    const int64_t sx = DragMulDiv(32, grab.Offset.X, grab.Extent.X);
-    if (p.X < int64_t{r.Left} - (32 - sx) || p.X > int64_t{r.Right} - 1 + sx)
+    const int32_t senseX = m.DragSensitivity.X, senseY = m.DragSensitivity.Y;
+    const int64_t sx = DragMulDiv(senseX, grab.Offset.X, grab.Extent.X);
+    if (p.X < int64_t{r.Left} - (senseX - sx) || p.X > int64_t{r.Right} - 1 + sx)
         return false;
     if (IsVerticalDockType(type) && (p.Y < r.Top || p.Y >= r.Bottom))
         return false;
-    const int64_t sy = DragMulDiv(20, grab.Offset.Y, grab.Extent.Y);
-    if (p.Y < int64_t{r.Top} - (20 - sy) || p.Y > int64_t{r.Bottom} - 1 + sy)
+    const int64_t sy = DragMulDiv(senseY, grab.Offset.Y, grab.Extent.Y);
+    if (p.Y < int64_t{r.Top} - (senseY - sy) || p.Y > int64_t{r.Bottom} - 1 + sy)
         return false;
     return RectsIntersect(outline, r);
 }
@@ -79,10 +81,12 @@ TGeomPoint ClampPointToRect(TGeomPoint p, TGeomRect r)
     return p;
 }
 
-TGeomRect KeepOutlineReachable(TGeomRect o, TGeomRect a, TGeomPoint border, int32_t topThickness)
+TGeomRect KeepOutlineReachable(TGeomRect o, TGeomRect a, TGeomPoint border, int32_t topThickness,
+                               const TFrameMetrics& m)
 {
-    const int64_t bl = int64_t{a.Left} + border.X + 4, br = int64_t{a.Right} - border.X - 4;
-    const int64_t bt = int64_t{a.Top} + border.Y + 4, bb = int64_t{a.Bottom} - border.Y - 4;
+    const int64_t margin = m.ReachableMargin;
+    const int64_t bl = int64_t{a.Left} + border.X + margin, br = int64_t{a.Right} - border.X - margin;
+    const int64_t bt = int64_t{a.Top} + border.Y + margin, bb = int64_t{a.Bottom} - border.Y - margin;
     if (o.Bottom < bt)
         o = Shifted(o, 0, bt - o.Bottom);
     if (o.Top > bb)
@@ -92,7 +96,7 @@ TGeomRect KeepOutlineReachable(TGeomRect o, TGeomRect a, TGeomPoint border, int3
     if (o.Left > br)
         o = Shifted(o, br - o.Left, 0);
     // The caption stays below the work area's top edge, so it can always be grabbed.
-    const int64_t minTop = int64_t{a.Top} + 4 - topThickness;
+    const int64_t minTop = int64_t{a.Top} + margin - topThickness;
     if (o.Top < minTop)
         o = Shifted(o, 0, minTop - o.Top);
     return o;
@@ -105,7 +109,7 @@ TDragStepResult DragStep(const TDragStepInput& in, const std::function<bool(size
     if (!in.DockingSuppressed) {
         for (size_t i = 0; i < in.Docks.size() && i < in.DockSizes.size(); ++i) {
             const TGeomRect outline = DragOutlineRect(in.Cursor, in.DockSizes[i], in.Grab);
-            if (!DockAcceptsDrop(in.Docks[i], outline, in.Cursor, in.Grab))
+            if (!DockAcceptsDrop(in.Docks[i], outline, in.Cursor, in.Grab, in.Metrics))
                 continue;
             if (!RequestDock || RequestDock(i)) {
                 out.Target = static_cast<int>(i);
@@ -119,7 +123,7 @@ TDragStepResult DragStep(const TDragStepInput& in, const std::function<bool(size
     }
     const TGeomPoint p = ClampPointToRect(in.Cursor, WorkAreaAt(in.Cursor));
     out.Outline = KeepOutlineReachable(DragOutlineRect(p, in.FloatingSize, in.Grab), WorkAreaAt(p), in.FloatingBorder,
-                                       in.FloatingTopThickness);
+                                       in.FloatingTopThickness, in.Metrics);
     if (in.FloatingForbidden) {
         out.Outline = TGeomRect{};
         out.NoEntryCursor = true;
@@ -153,11 +157,11 @@ int32_t SizingZone(const THitTestInput& in, int32_t result)
 {
     const TGeomPoint p = in.P;
     const int32_t bx = in.Border.X, by = in.Border.Y, w = in.Width, h = in.Height;
-    // The right and bottom strips are one pixel wider than the left and top ones.
+    // The right and bottom strips are one line wider than the left and top ones.
     const bool left = p.X >= 0 && p.X < bx;
-    const bool right = int64_t{p.X} >= int64_t{w} - bx - 1 && p.X < w;
+    const bool right = int64_t{p.X} >= int64_t{w} - bx - in.Line && p.X < w;
     const bool top = p.Y >= 0 && p.Y < by;
-    const bool bottom = int64_t{p.Y} >= int64_t{h} - by - 1 && p.Y < h;
+    const bool bottom = int64_t{p.Y} >= int64_t{h} - by - in.Line && p.Y < h;
     if (!in.CornerSizing) {
         if (top)
             return htTop;
@@ -169,7 +173,7 @@ int32_t SizingZone(const THitTestInput& in, int32_t result)
             return htRight;
         return result;
     }
-    const int64_t k = int64_t{in.SmallCaptionHeight} - 1 + bx;
+    const int64_t k = int64_t{in.SmallCaptionHeight} - in.Line + bx;
     const bool nearTop = p.Y < k, nearBottom = p.Y >= h - k;
     const bool nearLeft = p.X < k, nearRight = p.X >= w - k;
     if (left)

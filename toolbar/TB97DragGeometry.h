@@ -39,13 +39,17 @@ struct TDragDock {
 };
 
 // The docking test of one dock with the cursor at p; outline is where the tool window would
-// lie on that dock (DragOutlineRect with the dock's size).
-bool DockAcceptsDrop(const TDragDock& dock, TGeomRect outline, TGeomPoint p, const TDragGrab& grab);
+// lie on that dock (DragOutlineRect with the dock's size). The sensitivity beyond the dock's
+// edges comes from the metrics (32 and 20 pixels at 96 DPI, the default).
+bool DockAcceptsDrop(const TDragDock& dock, TGeomRect outline, TGeomPoint p, const TDragGrab& grab,
+                     const TFrameMetrics& m = {});
 
-// Keeps a floating outline grabbable: at least the border plus 4 pixels of it inside the work
-// area on every side, and its client area at least 4 pixels below the work area's top.
-// topThickness is the floating frame at the top (border, plus the caption when shown).
-TGeomRect KeepOutlineReachable(TGeomRect outline, TGeomRect workArea, TGeomPoint border, int32_t topThickness);
+// Keeps a floating outline grabbable: at least the border plus a margin (4 pixels at 96 DPI,
+// the default) of it inside the work area on every side, and its client area at least the
+// margin below the work area's top. topThickness is the floating frame at the top (border,
+// plus the caption when shown).
+TGeomRect KeepOutlineReachable(TGeomRect outline, TGeomRect workArea, TGeomPoint border, int32_t topThickness,
+                               const TFrameMetrics& m = {});
 
 TGeomPoint ClampPointToRect(TGeomPoint p, TGeomRect r);  // bounds included
 
@@ -61,6 +65,7 @@ struct TDragStepInput {
     TDragGrab Grab;
     TGeomPoint FloatingBorder;
     int32_t FloatingTopThickness = 0;
+    TFrameMetrics Metrics;  // the dragged tool window's
 };
 
 struct TDragStepResult {
@@ -128,6 +133,7 @@ struct THitTestInput {
     int32_t Width = 0;
     int32_t Height = 0;
     int32_t SmallCaptionHeight = 0;
+    int32_t Line = 1;  // the right and bottom strips are this much wider than the left and top ones
 };
 
 int32_t ToolWindowHitTest(const THitTestInput& in);

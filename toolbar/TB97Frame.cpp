@@ -10,22 +10,27 @@
 #include "TB97Caption.h"
 #include "TB97WinSupport.h"
 
-TFrameMetrics SystemFrameMetrics()
+TFrameMetrics SystemFrameMetrics(int dpi)
 {
-    TFrameMetrics m;
-    m.CXSizeFrame = GetSystemMetrics(SM_CXSIZEFRAME);
-    m.CYSizeFrame = GetSystemMetrics(SM_CYSIZEFRAME);
-    m.CXFixedFrame = GetSystemMetrics(SM_CXFIXEDFRAME);
-    m.CYFixedFrame = GetSystemMetrics(SM_CYFIXEDFRAME);
-    m.CYSmCaption = GetSystemMetrics(SM_CYSMCAPTION);
-    m.CYCaption = GetSystemMetrics(SM_CYCAPTION);
+    TSystemFrameMetrics m;
+    m.CXSizeFrame = SystemMetricsForDpi(SM_CXSIZEFRAME, dpi);
+    m.CYSizeFrame = SystemMetricsForDpi(SM_CYSIZEFRAME, dpi);
+    m.CXFixedFrame = SystemMetricsForDpi(SM_CXFIXEDFRAME, dpi);
+    m.CYFixedFrame = SystemMetricsForDpi(SM_CYFIXEDFRAME, dpi);
+    m.CYSmCaption = SystemMetricsForDpi(SM_CYSMCAPTION, dpi);
+    m.CYCaption = SystemMetricsForDpi(SM_CYCAPTION, dpi);
     OSVERSIONINFOW version{};
     version.dwOSVersionInfoSize = sizeof(version);
 #if defined(_MSC_VER)
 #pragma warning(suppress : 4996)
 #endif
     m.NewStyleWindows = !GetVersionExW(&version) || version.dwMajorVersion >= 4;
-    return m;
+    return FrameMetricsForDpi(dpi, m);
+}
+
+TFrameMetrics TCustomToolWindow97::FrameMetrics() const
+{
+    return SystemFrameMetrics(CurrentDpi());
 }
 
 TFrameState TCustomToolWindow97::FrameState() const
@@ -38,7 +43,7 @@ TFrameState TCustomToolWindow97::FrameState() const
     }
     s.CloseButtonWhenDocked = FCloseButtonWhenDocked;
     s.DragHandleStyle = FDragHandleStyle;
-    s.Metrics = SystemFrameMetrics();
+    s.Metrics = FrameMetrics();
     s.Resizable = FResizable;
     s.ShowCaption = FShowCaption;
     return s;
@@ -69,31 +74,32 @@ void TCustomToolWindow97::WMNCCalcSize(TMessage& Message)
 
 void TCustomToolWindow97::GetDockedNCArea(POINT& TopLeft, POINT& BottomRight, bool LeftRight) const
 {
-    const TNCArea a = ::GetDockedNCArea(FCloseButtonWhenDocked, FDragHandleStyle, LeftRight);
+    const TNCArea a = ::GetDockedNCArea(FCloseButtonWhenDocked, FDragHandleStyle, LeftRight, FrameMetrics());
     TopLeft = ToPoint(a.TopLeft);
     BottomRight = ToPoint(a.BottomRight);
 }
 
 void TCustomToolWindow97::AddDockedNCAreaToSize(POINT& Size, bool LeftRight) const
 {
-    Size = ToPoint(::AddDockedNCAreaToSize(TGeomPoint{Size.x, Size.y}, FCloseButtonWhenDocked, FDragHandleStyle, LeftRight));
+    Size = ToPoint(::AddDockedNCAreaToSize(TGeomPoint{Size.x, Size.y}, FCloseButtonWhenDocked, FDragHandleStyle,
+                                           LeftRight, FrameMetrics()));
 }
 
 POINT TCustomToolWindow97::GetFloatingBorderSize() const
 {
-    return ToPoint(::GetFloatingBorderSize(SystemFrameMetrics(), FResizable));
+    return ToPoint(::GetFloatingBorderSize(FrameMetrics(), FResizable));
 }
 
 void TCustomToolWindow97::GetFloatingNCArea(POINT& TopLeft, POINT& BottomRight) const
 {
-    const TNCArea a = ::GetFloatingNCArea(SystemFrameMetrics(), FResizable, FShowCaption);
+    const TNCArea a = ::GetFloatingNCArea(FrameMetrics(), FResizable, FShowCaption);
     TopLeft = ToPoint(a.TopLeft);
     BottomRight = ToPoint(a.BottomRight);
 }
 
 void TCustomToolWindow97::AddFloatingNCAreaToSize(POINT& Size) const
 {
-    Size = ToPoint(::AddFloatingNCAreaToSize(TGeomPoint{Size.x, Size.y}, SystemFrameMetrics(), FResizable, FShowCaption));
+    Size = ToPoint(::AddFloatingNCAreaToSize(TGeomPoint{Size.x, Size.y}, FrameMetrics(), FResizable, FShowCaption));
 }
 
 // ---- deferred repaints ------------------------------------------------------------------------
@@ -260,9 +266,25 @@ private:
     HBRUSH FBrush;
 };
 
-void DrawRaisedEdge(HDC dc, RECT r, bool fillMiddle)
+// Edges `line` pixels thick: the system's one-pixel edge drawn that many times, inwards.
+void DrawRaisedEdge(HDC dc, RECT r, int32_t line, bool fillMiddle)
 {
-    DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT | (fillMiddle ? BF_MIDDLE : 0));
+    for (int32_t i = 0; i < line; ++i, InflateRect(&r, -1, -1))
+        DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT | (fillMiddle && i == line - 1 ? BF_MIDDLE : 0));
+}
+
+// The raised window edge: its outer and its inner edge, each `line` pixels thick.
+void DrawWindowEdge(HDC dc, RECT r, int32_t line)
+{
+    for (const UINT edge : {BDR_RAISEDOUTER, BDR_RAISEDINNER})
+        for (int32_t i = 0; i < line; ++i, InflateRect(&r, -1, -1))
+            DrawEdge(dc, &r, edge, BF_RECT);
+}
+
+void FrameRing(HDC dc, RECT r, int32_t thickness, HBRUSH brush)
+{
+    for (int32_t i = 0; i < thickness; ++i, InflateRect(&r, -1, -1))
+        FrameRect(dc, &r, brush);
 }
 
 void ExcludeRect(HDC dc, const RECT& r)
@@ -323,17 +345,20 @@ void TCustomToolWindow97::DrawDockedNCArea(bool DrawToDC, HDC DC, HRGN Clip)
     RECT r{}, client{};
     GetFrameAndClientRects(wnd, r, client);
     const TDockType type = GetDockTypeOf(FDockedTo);
+    const TFrameMetrics m = FrameMetrics();
+    const int32_t line = m.Line, border = m.DockedBorder;
     TSolidBrush brush(ColorToRGB(Color()));
     const bool background = FDockedTo->UsingBackground() && FDockedTo->BackgroundOnToolbars();
 
+    // The outer ring is one line, the inner ring the rest of the border.
     if (FBorderStyle == bsSingle)
-        DrawRaisedEdge(dc, r, false);
+        DrawRaisedEdge(dc, r, line, false);
     else
-        FrameRect(dc, &r, brush.Handle());
+        FrameRing(dc, r, line, brush.Handle());
     RECT inner = r;
-    InflateRect(&inner, -1, -1);
+    InflateRect(&inner, -line, -line);
     if (!background)
-        FrameRect(dc, &inner, brush.Handle());
+        FrameRing(dc, inner, border - line, brush.Handle());
     else {
         HWND dockParent = FDockedTo->Parent() && FDockedTo->Parent()->HandleAllocated() ? FDockedTo->Parent()->Handle() : nullptr;
         RECT w{};
@@ -348,38 +373,41 @@ void TCustomToolWindow97::DrawDockedNCArea(bool DrawToDC, HDC DC, HRGN Clip)
     if (!FDockedTo->AllowDrag())
         return;
     TDCStateGuard saved(dc);
-    const int32_t extent = Perp(type, TGeomSize{client.right - client.left, client.bottom - client.top}) + 2;
+    const int32_t extent = Perp(type, TGeomSize{client.right - client.left, client.bottom - client.top}) + border;
     int32_t end = extent;
-    const int32_t size = ::DockedHandleSize(FCloseButtonWhenDocked, FDragHandleStyle);
+    const int32_t size = ::DockedHandleSize(FCloseButtonWhenDocked, FDragHandleStyle, m);
     if (FDragHandleStyle != dhNone) {
-        int32_t pos = ::HandleBarStart(FCloseButtonWhenDocked, FDragHandleStyle) + 2;
-        int32_t start = 2;
+        int32_t pos = ::HandleBarStart(FCloseButtonWhenDocked, FDragHandleStyle, m) + border;
+        int32_t start = border;
         if (FCloseButtonWhenDocked) {
             // The bars leave room for the close button: at the far end across the row on a
             // left/right dock, at the near end on a top/bottom one.
             if (IsVerticalDockType(type))
-                end = extent - (size - 2);
+                end = extent - (size - border);
             else
-                start = 2 + (size - 2);
+                start = border + (size - border);
         }
         const COLORREF highlight = GetSysColor(COLOR_BTNHIGHLIGHT);
         const int bars = FDragHandleStyle == dhDouble ? 2 : 1;
-        for (int i = 0; i < bars; ++i, pos += 3) {
-            const RECT bar = ToRect(RectOfBounds(OrientedBounds(type, pos, start, 3, end - start)));
-            DrawRaisedEdge(dc, bar, true);
-            const TGeomPoint corner = OrientedPoint(type, pos, end - 1);
-            SetPixelV(dc, corner.X, corner.Y, highlight);
+        for (int i = 0; i < bars; ++i, pos += m.GripBar) {
+            const RECT bar = ToRect(RectOfBounds(OrientedBounds(type, pos, start, m.GripBar, end - start)));
+            DrawRaisedEdge(dc, bar, line, true);
+            // The corner at the bar's far end turns highlight, diagonally through a thick edge.
+            for (int32_t k = 0; k < line; ++k) {
+                const TGeomPoint corner = OrientedPoint(type, pos + k, end - 1 - k);
+                SetPixelV(dc, corner.X, corner.Y, highlight);
+            }
             ExcludeRect(dc, bar);
         }
     }
     if (FCloseButtonWhenDocked) {
         RECT button = ToRect(::GetDockedCloseButtonRect(FCloseButtonWhenDocked, FDragHandleStyle,
-                                                        IsVerticalDockType(type), client.right - client.left));
+                                                        IsVerticalDockType(type), client.right - client.left, m));
         DrawFrameControl(dc, &button, DFC_CAPTION, DFCS_CAPTIONCLOSE | (FCloseButtonPressed ? DFCS_PUSHED : 0));
         ExcludeRect(dc, button);
     }
     if (!background) {
-        const RECT strip = ToRect(RectOfBounds(OrientedBounds(type, 2, 2, size, extent - 2)));
+        const RECT strip = ToRect(RectOfBounds(OrientedBounds(type, border, border, size, extent - border)));
         FillRect(dc, &strip, brush.Handle());
     }
 }
@@ -396,19 +424,20 @@ void TCustomToolWindow97::DrawFloatingNCArea(bool DrawToDC, HDC DC, HRGN Clip, T
     if (!dc)
         return;
     const bool gradient = UsingGradientCaptions();
-    const TFrameMetrics m = SystemFrameMetrics();
+    const TFrameMetrics m = FrameMetrics();
+    const int32_t line = m.Line;
     RECT r{}, client{};
     GetFrameAndClientRects(wnd, r, client);
     const int32_t clientWidth = client.right - client.left;
 
     if (RedrawWhat.Contains(twrdBorder)) {
-        DrawEdge(dc, &r, EDGE_RAISED, BF_RECT);
+        DrawWindowEdge(dc, r, line);
         TDCStateGuard saved(dc);
-        POINT tl{}, br{};
-        GetFloatingNCArea(tl, br);
-        ExcludeClipRect(dc, r.left + tl.x, r.top + tl.y, r.right - br.x, r.bottom - br.y);
+        const TNCArea a = ::GetFloatingNCArea(m, FResizable, FShowCaption);
+        ExcludeClipRect(dc, r.left + a.TopLeft.X, r.top + a.TopLeft.Y, r.right - a.BottomRight.X,
+                        r.bottom - a.BottomRight.Y);
         RECT inside = r;
-        InflateRect(&inside, -2, -2);
+        InflateRect(&inside, -2 * line, -2 * line);
         FillRect(dc, &inside, GetSysColorBrush(COLOR_BTNFACE));
     }
     if (!FShowCaption)
@@ -429,8 +458,8 @@ void TCustomToolWindow97::DrawFloatingNCArea(bool DrawToDC, HDC DC, HRGN Clip, T
             else
                 DrawOldStyleCaption(dc, caption);
             const RECT strip = ToRect(::GetCaptionRect(m, FResizable, clientWidth, true, false));
-            // The separator between caption and client area: one row in button face.
-            const RECT separator{strip.left, strip.bottom, strip.right, strip.bottom + 1};
+            // The separator between caption and client area: one line in button face.
+            const RECT separator{strip.left, strip.bottom, strip.right, strip.bottom + line};
             FillRect(dc, &separator, GetSysColorBrush(COLOR_BTNFACE));
         }
     }
@@ -438,24 +467,25 @@ void TCustomToolWindow97::DrawFloatingNCArea(bool DrawToDC, HDC DC, HRGN Clip, T
         return;
     if (RedrawWhat.Contains(twrdCloseButton)) {
         RECT button = closeRect;
-        InflateRect(&button, -1, -1);
+        InflateRect(&button, -line, -line);
         DrawFrameControl(dc, &button, DFC_CAPTION, DFCS_CAPTIONCLOSE | (FCloseButtonPressed ? DFCS_PUSHED : 0));
     }
     if (RedrawWhat.Contains(twrdCaption)) {
         TSolidBrush ring(GetSysColor(CaptionColorIndex(gradient, FInactiveCaption)));
-        FrameRect(dc, &closeRect, ring.Handle());
+        FrameRing(dc, closeRect, line, ring.Handle());
     }
 }
 
 void TCustomToolWindow97::DrawOldStyleCaption(HDC DC, const RECT& R)
 {
+    const TFrameMetrics m = FrameMetrics();
     RECT r = R;
     TSolidBrush fill(GetSysColor(CaptionColorIndex(false, FInactiveCaption)));
     FillRect(DC, &r, fill.Handle());
-    r.left += 1;
-    r.right -= 1;
+    r.left += m.Line;
+    r.right -= m.Line;
     LOGFONTW lf{};
-    lf.lfHeight = -11;
+    lf.lfHeight = ScaleValue(-11, m.Dpi, DefaultPixelsPerInch);
     lf.lfWeight = FW_NORMAL;
     lf.lfCharSet = ANSI_CHARSET;
     wcscpy_s(lf.lfFaceName, L"MS Sans Serif");

@@ -1,5 +1,9 @@
 #include "TB97Geometry.h"
 
+#include <algorithm>
+
+#include "Scaling.h"
+
 TGeomBounds BoundsOfRect(TGeomRect r)
 {
     return {r.Left, r.Top, ClampToInt32(r.Width()), ClampToInt32(r.Height())};
@@ -24,26 +28,26 @@ TGeomBounds OrientedBounds(TDockType type, int32_t alongPos, int32_t acrossPos, 
 
 // ---- Dock frame ----------------------------------------------------------------------
 
-int32_t BoundLinesWidthOf(TDockBoundLines lines)
+int32_t BoundLinesWidthOf(TDockBoundLines lines, const TFrameMetrics& m)
 {
-    return int32_t{lines.Contains(blLeft)} + int32_t{lines.Contains(blRight)};
+    return (int32_t{lines.Contains(blLeft)} + int32_t{lines.Contains(blRight)}) * m.Line;
 }
 
-int32_t BoundLinesHeightOf(TDockBoundLines lines)
+int32_t BoundLinesHeightOf(TDockBoundLines lines, const TFrameMetrics& m)
 {
-    return int32_t{lines.Contains(blTop)} + int32_t{lines.Contains(blBottom)};
+    return (int32_t{lines.Contains(blTop)} + int32_t{lines.Contains(blBottom)}) * m.Line;
 }
 
-TGeomRect DockClientRectOf(TGeomRect r, TDockBoundLines lines)
+TGeomRect DockClientRectOf(TGeomRect r, TDockBoundLines lines, const TFrameMetrics& m)
 {
     if (lines.Contains(blTop))
-        r.Top = ClampToInt32(int64_t{r.Top} + 1);
+        r.Top = ClampToInt32(int64_t{r.Top} + m.Line);
     if (lines.Contains(blBottom))
-        r.Bottom = ClampToInt32(int64_t{r.Bottom} - 1);
+        r.Bottom = ClampToInt32(int64_t{r.Bottom} - m.Line);
     if (lines.Contains(blLeft))
-        r.Left = ClampToInt32(int64_t{r.Left} + 1);
+        r.Left = ClampToInt32(int64_t{r.Left} + m.Line);
     if (lines.Contains(blRight))
-        r.Right = ClampToInt32(int64_t{r.Right} - 1);
+        r.Right = ClampToInt32(int64_t{r.Right} - m.Line);
     return r;
 }
 
@@ -63,27 +67,55 @@ std::optional<TGeomBounds> DockResizeBounds(TGeomBounds cur, std::optional<TDock
 
 // ---- Tool window frame -----------------------------------------------------------------
 
+TFrameMetrics FrameMetricsForDpi(int32_t dpi, const TSystemFrameMetrics& system)
+{
+    const TFrameMetrics at96;
+    TFrameMetrics m;
+    static_cast<TSystemFrameMetrics&>(m) = system;
+    m.Dpi = dpi > 0 ? dpi : at96.Dpi;
+    const auto scaled = [&m, &at96](int32_t v) { return ScaleValue(v, m.Dpi, at96.Dpi); };
+    // A line never thins away, however low the DPI.
+    m.Line = std::max(1, scaled(at96.Line));
+    m.DockedBorder = scaled(at96.DockedBorder);
+    for (int c = 0; c < 2; ++c)
+        for (int style = 0; style < 3; ++style) {
+            m.DockedHandle[c][style] = scaled(at96.DockedHandle[c][style]);
+            m.HandleBarStart[c][style] = scaled(at96.HandleBarStart[c][style]);
+        }
+    m.GripBar = scaled(at96.GripBar);
+    m.CloseButtonInset = scaled(at96.CloseButtonInset);
+    m.MinRowSize = scaled(at96.MinRowSize);
+    m.RowGap = scaled(at96.RowGap);
+    m.DesignedEmptyDock = scaled(at96.DesignedEmptyDock);
+    m.DragSensitivity = {scaled(at96.DragSensitivity.X), scaled(at96.DragSensitivity.Y)};
+    m.ReachableMargin = scaled(at96.ReachableMargin);
+    return m;
+}
+
 namespace {
-// Indexed [closeButtonWhenDocked][style]; styles in declaration order dhDouble, dhNone, dhSingle.
-constexpr int32_t kDockedHandleSize[2][3] = {{9, 0, 6}, {14, 14, 14}};
-constexpr int32_t kHandleBarStart[2][3] = {{2, 0, 1}, {3, 0, 5}};
-constexpr TNCArea kDockedBorder{{2, 2}, {2, 2}};
 
 int StyleIndex(TDragHandleStyle style)
 {
     // Out-of-range values (a corrupt stored layout) read as the default style.
     return style <= dhSingle ? static_cast<int>(style) : static_cast<int>(dhDouble);
 }
-}  // namespace
 
-int32_t DockedHandleSize(bool closeButtonWhenDocked, TDragHandleStyle style)
+TNCArea DockedBorderArea(const TFrameMetrics& m)
 {
-    return kDockedHandleSize[closeButtonWhenDocked ? 1 : 0][StyleIndex(style)];
+    const int32_t b = m.DockedBorder;
+    return {{b, b}, {b, b}};
 }
 
-int32_t HandleBarStart(bool closeButtonWhenDocked, TDragHandleStyle style)
+}  // namespace
+
+int32_t DockedHandleSize(bool closeButtonWhenDocked, TDragHandleStyle style, const TFrameMetrics& m)
 {
-    return kHandleBarStart[closeButtonWhenDocked ? 1 : 0][StyleIndex(style)];
+    return m.DockedHandle[closeButtonWhenDocked ? 1 : 0][StyleIndex(style)];
+}
+
+int32_t HandleBarStart(bool closeButtonWhenDocked, TDragHandleStyle style, const TFrameMetrics& m)
+{
+    return m.HandleBarStart[closeButtonWhenDocked ? 1 : 0][StyleIndex(style)];
 }
 
 TGeomPoint GetFloatingBorderSize(const TFrameMetrics& m, bool resizable)
@@ -96,11 +128,11 @@ int32_t GetSmallCaptionHeight(const TFrameMetrics& m)
     return m.NewStyleWindows ? m.CYSmCaption : m.CYCaption - 1;
 }
 
-TNCArea GetDockedNCArea(bool closeButtonWhenDocked, TDragHandleStyle style, bool leftRight)
+TNCArea GetDockedNCArea(bool closeButtonWhenDocked, TDragHandleStyle style, bool leftRight, const TFrameMetrics& m)
 {
     // The handle sits at the start of the row.
-    TNCArea a = kDockedBorder;
-    RPick(DockTypeOfLeftRight(leftRight), a.TopLeft) += DockedHandleSize(closeButtonWhenDocked, style);
+    TNCArea a = DockedBorderArea(m);
+    RPick(DockTypeOfLeftRight(leftRight), a.TopLeft) += DockedHandleSize(closeButtonWhenDocked, style, m);
     return a;
 }
 
@@ -112,9 +144,10 @@ TGeomPoint AddArea(TGeomPoint size, const TNCArea& a)
 }
 }  // namespace
 
-TGeomPoint AddDockedNCAreaToSize(TGeomPoint size, bool closeButtonWhenDocked, TDragHandleStyle style, bool leftRight)
+TGeomPoint AddDockedNCAreaToSize(TGeomPoint size, bool closeButtonWhenDocked, TDragHandleStyle style, bool leftRight,
+                                 const TFrameMetrics& m)
 {
-    return AddArea(size, GetDockedNCArea(closeButtonWhenDocked, style, leftRight));
+    return AddArea(size, GetDockedNCArea(closeButtonWhenDocked, style, leftRight, m));
 }
 
 TNCArea GetFloatingNCArea(const TFrameMetrics& m, bool resizable, bool showCaption)
@@ -136,8 +169,8 @@ TNonClientSizes CalculateNonClientSizes(const TFrameState& s, TGeomRect r)
     TNCArea a;
     if (s.IsDocked) {
         // A dock that does not allow dragging shows no handle.
-        a = s.DockAllowDrag ? GetDockedNCArea(s.CloseButtonWhenDocked, s.DragHandleStyle, s.LeftRight)
-                            : kDockedBorder;
+        a = s.DockAllowDrag ? GetDockedNCArea(s.CloseButtonWhenDocked, s.DragHandleStyle, s.LeftRight, s.Metrics)
+                            : DockedBorderArea(s.Metrics);
     } else {
         a = GetFloatingNCArea(s.Metrics, s.Resizable, s.ShowCaption);
     }
@@ -153,7 +186,8 @@ TNonClientSizes CalculateNonClientSizes(const TFrameState& s, TGeomRect r)
 TGeomRect GetCaptionRect(const TFrameMetrics& m, bool resizable, int32_t clientWidth, bool adjustForBorder,
                          bool minusCloseButton)
 {
-    TGeomRect r{0, 0, clientWidth, GetSmallCaptionHeight(m) - 1};
+    // The strip's last line is the separator from the client area.
+    TGeomRect r{0, 0, clientWidth, GetSmallCaptionHeight(m) - m.Line};
     if (minusCloseButton)
         r.Right = ClampToInt32(int64_t{r.Right} - r.Bottom);
     if (adjustForBorder) {
@@ -166,19 +200,20 @@ TGeomRect GetCaptionRect(const TFrameMetrics& m, bool resizable, int32_t clientW
 TGeomRect GetCloseButtonRect(const TFrameMetrics& m, bool resizable, int32_t clientWidth, bool adjustForBorder)
 {
     TGeomRect r = GetCaptionRect(m, resizable, clientWidth, adjustForBorder, false);
-    r.Left = ClampToInt32(int64_t{r.Right} - (GetSmallCaptionHeight(m) - 1));
+    r.Left = ClampToInt32(int64_t{r.Right} - (GetSmallCaptionHeight(m) - m.Line));
     return r;
 }
 
 TGeomRect GetDockedCloseButtonRect(bool closeButtonWhenDocked, TDragHandleStyle style, bool leftRight,
-                                   int32_t clientWidth)
+                                   int32_t clientWidth, const TFrameMetrics& m)
 {
     const TDockType type = DockTypeOfLeftRight(leftRight);
-    const int32_t s = DockedHandleSize(closeButtonWhenDocked, style) - 3;
-    // Three pixels into the handle strip; across the row at the far end of the strip on a
-    // left/right dock, at its start on a top/bottom one.
-    const int32_t across = IsVerticalDockType(type) ? ClampToInt32(int64_t{clientWidth} + 2 - s) : 2;
-    const TGeomPoint p = OrientedPoint(type, 3, across);
+    const int32_t s = DockedHandleSize(closeButtonWhenDocked, style, m) - m.CloseButtonInset;
+    // Inset into the handle strip along the row; across it, flush with the client area's far
+    // edge on a left/right dock and with its near edge on a top/bottom one.
+    const int32_t b = m.DockedBorder;
+    const int32_t across = IsVerticalDockType(type) ? ClampToInt32(int64_t{clientWidth} + b - s) : b;
+    const TGeomPoint p = OrientedPoint(type, m.CloseButtonInset, across);
     return {p.X, p.Y, ClampToInt32(int64_t{p.X} + s), ClampToInt32(int64_t{p.Y} + s)};
 }
 

@@ -89,13 +89,52 @@ constexpr TGeomSize OrientedSize(TDockType type, int32_t along, int32_t across)
 }
 TGeomBounds OrientedBounds(TDockType type, int32_t alongPos, int32_t acrossPos, int32_t alongLen, int32_t acrossLen);
 
+// ---- Metrics ------------------------------------------------------------------------
+
+// The window system's metrics the floating frame is made of, as it gives them for one DPI.
+struct TSystemFrameMetrics {
+    int32_t CXSizeFrame = 0;   // SM_CXSIZEFRAME
+    int32_t CYSizeFrame = 0;   // SM_CYSIZEFRAME
+    int32_t CXFixedFrame = 0;  // SM_CXFIXEDFRAME
+    int32_t CYFixedFrame = 0;  // SM_CYFIXEDFRAME
+    int32_t CYSmCaption = 0;   // SM_CYSMCAPTION
+    int32_t CYCaption = 0;     // SM_CYCAPTION
+    bool NewStyleWindows = true;  // operating system major version 4 or later
+};
+
+// Every size of the frames, the docks and the mouse interactions at one DPI: the system's
+// metrics for that DPI, and the framework's own sizes, given here at 96 DPI and scaled with
+// the toolkit's one rounding rule by FrameMetricsForDpi. Painting, the non-client sizes, the
+// hit zones, the minimum sizes, the dock rows and the outlines all read them from here.
+struct TFrameMetrics : TSystemFrameMetrics {
+    int32_t Dpi = 96;
+    int32_t Line = 1;          // one line: frame edges, the caption separator, bound lines, a docked outline
+    int32_t DockedBorder = 2;  // the docked frame on every side
+    // DockedHandleSize and HandleBarStart, by [CloseButtonWhenDocked][DragHandleStyle].
+    int32_t DockedHandle[2][3] = {{9, 0, 6}, {14, 14, 14}};
+    int32_t HandleBarStart[2][3] = {{2, 0, 1}, {3, 0, 5}};
+    int32_t GripBar = 3;            // one grip bar, across
+    int32_t CloseButtonInset = 3;   // the docked close button: this far into the strip, the handle less this wide
+    int32_t MinRowSize = 8;         // bar size of a dock row with a shown tool window
+    int32_t RowGap = 5;             // GetRowOf's band that asks for a new row
+    int32_t DesignedEmptyDock = 9;  // an empty dock in the form designer
+    TGeomPoint DragSensitivity{32, 20};  // how far beyond a dock a drag still docks
+    int32_t ReachableMargin = 4;    // of a floating outline kept inside the work area
+
+    // A dock row is as thick as its thickest tool window's outer size.
+    constexpr int32_t RowAllowance() const { return 2 * DockedBorder; }
+};
+
+TFrameMetrics FrameMetricsForDpi(int32_t dpi, const TSystemFrameMetrics& system);
+
+// The functions below that take the metrics last default to the 96-DPI sizes.
 // ---- Dock frame --------------------------------------------------------------------
 
 // Non-client width (left and right lines) and height (top and bottom lines) of a dock.
-int32_t BoundLinesWidthOf(TDockBoundLines lines);
-int32_t BoundLinesHeightOf(TDockBoundLines lines);
-// The dock's WM_NCCALCSIZE: one pixel off each edge that has a line.
-TGeomRect DockClientRectOf(TGeomRect windowRect, TDockBoundLines lines);
+int32_t BoundLinesWidthOf(TDockBoundLines lines, const TFrameMetrics& m = {});
+int32_t BoundLinesHeightOf(TDockBoundLines lines, const TFrameMetrics& m = {});
+// The dock's WM_NCCALCSIZE: one line off each edge that has one.
+TGeomRect DockClientRectOf(TGeomRect windowRect, TDockBoundLines lines, const TFrameMetrics& m = {});
 
 // ChangeWidthHeight: the bounds that resize a dock keeping the edge it is aligned to.
 // alignedEdge is the dock's Align as a position (alTop -> dpTop ...); any other
@@ -105,19 +144,8 @@ std::optional<TGeomBounds> DockResizeBounds(TGeomBounds current, std::optional<T
 
 // ---- Tool window frame -------------------------------------------------------------
 
-int32_t DockedHandleSize(bool closeButtonWhenDocked, TDragHandleStyle style);
-int32_t HandleBarStart(bool closeButtonWhenDocked, TDragHandleStyle style);
-
-// The system metrics the floating frame depends on, read by the window code.
-struct TFrameMetrics {
-    int32_t CXSizeFrame = 0;   // SM_CXSIZEFRAME
-    int32_t CYSizeFrame = 0;   // SM_CYSIZEFRAME
-    int32_t CXFixedFrame = 0;  // SM_CXFIXEDFRAME
-    int32_t CYFixedFrame = 0;  // SM_CYFIXEDFRAME
-    int32_t CYSmCaption = 0;   // SM_CYSMCAPTION
-    int32_t CYCaption = 0;     // SM_CYCAPTION
-    bool NewStyleWindows = true;  // operating system major version 4 or later
-};
+int32_t DockedHandleSize(bool closeButtonWhenDocked, TDragHandleStyle style, const TFrameMetrics& m = {});
+int32_t HandleBarStart(bool closeButtonWhenDocked, TDragHandleStyle style, const TFrameMetrics& m = {});
 
 TGeomPoint GetFloatingBorderSize(const TFrameMetrics& m, bool resizable);
 int32_t GetSmallCaptionHeight(const TFrameMetrics& m);
@@ -129,10 +157,12 @@ struct TNCArea {
     constexpr bool operator==(const TNCArea&) const = default;
 };
 
-// Docked: 2 pixels all round plus the drag handle at the start of the row (left on a
+// Docked: the docked border all round plus the drag handle at the start of the row (left on a
 // top/bottom dock, top on a left/right one). Does not look at the dock's AllowDrag.
-TNCArea GetDockedNCArea(bool closeButtonWhenDocked, TDragHandleStyle style, bool leftRight);
-TGeomPoint AddDockedNCAreaToSize(TGeomPoint size, bool closeButtonWhenDocked, TDragHandleStyle style, bool leftRight);
+TNCArea GetDockedNCArea(bool closeButtonWhenDocked, TDragHandleStyle style, bool leftRight,
+                        const TFrameMetrics& m = {});
+TGeomPoint AddDockedNCAreaToSize(TGeomPoint size, bool closeButtonWhenDocked, TDragHandleStyle style, bool leftRight,
+                                 const TFrameMetrics& m = {});
 // Floating: the border all round plus the caption strip at the top when shown.
 TNCArea GetFloatingNCArea(const TFrameMetrics& m, bool resizable, bool showCaption);
 TGeomPoint AddFloatingNCAreaToSize(TGeomPoint size, const TFrameMetrics& m, bool resizable, bool showCaption);
@@ -145,8 +175,8 @@ struct TFrameState {
     bool LeftRight = false;  // the dock is dpLeft or dpRight
     bool CloseButtonWhenDocked = false;
     TDragHandleStyle DragHandleStyle = dhDouble;
+    TFrameMetrics Metrics;  // at the window's DPI
     // floating (or on a form in design mode)
-    TFrameMetrics Metrics;
     bool Resizable = true;
     bool ShowCaption = true;
 };
@@ -165,7 +195,7 @@ TGeomRect GetCaptionRect(const TFrameMetrics& m, bool resizable, int32_t clientW
 TGeomRect GetCloseButtonRect(const TFrameMetrics& m, bool resizable, int32_t clientWidth, bool adjustForBorder);
 // The docked close button at the far end of the handle strip.
 TGeomRect GetDockedCloseButtonRect(bool closeButtonWhenDocked, TDragHandleStyle style, bool leftRight,
-                                   int32_t clientWidth);
+                                   int32_t clientWidth, const TFrameMetrics& m = {});
 
 // ---- Tool window size ----------------------------------------------------------------
 

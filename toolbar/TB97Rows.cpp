@@ -31,7 +31,7 @@ namespace {
 // Rows are kept sparse: a dock whose stored rows are far apart (a hand-edited position
 // record, say) costs one entry per occupied row, not one per row index.
 TDockRowInfo BuildRows(const std::vector<TDockMember>& members, const std::vector<size_t>& listOrder,
-                       const std::vector<int32_t>& rowOf, TDockType dockType)
+                       const std::vector<int32_t>& rowOf, TDockType dockType, const TFrameMetrics& m)
 {
     // Shown members on rows from 0 up, by row, keeping list order within a row: the order
     // in which the bars are asked.
@@ -50,7 +50,7 @@ TDockRowInfo BuildRows(const std::vector<TDockMember>& members, const std::vecto
             if (s > size)
                 size = s;
         }
-        info.Append(row, std::max(size, 8));
+        info.Append(row, std::max(size, m.MinRowSize));
     }
     return info;
 }
@@ -62,7 +62,7 @@ int32_t LengthAlong(TDockType type, const TDockMember& m)
 
 }  // namespace
 
-TDockRowInfo BuildDockRowInfo(const std::vector<TDockMember>& members, TDockType dockType)
+TDockRowInfo BuildDockRowInfo(const std::vector<TDockMember>& members, TDockType dockType, const TFrameMetrics& m)
 {
     std::vector<size_t> order(members.size());
     std::iota(order.begin(), order.end(), size_t{0});
@@ -70,7 +70,7 @@ TDockRowInfo BuildDockRowInfo(const std::vector<TDockMember>& members, TDockType
     rows.reserve(members.size());
     for (const TDockMember& m : members)
         rows.push_back(m.DockRow);
-    return BuildRows(members, order, rows, dockType);
+    return BuildRows(members, order, rows, dockType, m);
 }
 
 int32_t GetDockRowSize(const TDockRowInfo& rows, int32_t row)
@@ -150,38 +150,39 @@ int32_t CompareDockPlaces(int32_t rowA, int32_t posA, int32_t rowB, int32_t posB
 
 // ---- Row hit tests -------------------------------------------------------------------------
 
-TDockRowHit GetDockRowOf(const TDockRowInfo& rows, int32_t highestRow, int32_t coordinate)
+TDockRowHit GetDockRowOf(const TDockRowInfo& rows, int32_t highestRow, int32_t coordinate, const TFrameMetrics& m)
 {
-    const int64_t c = coordinate;
+    const int64_t c = coordinate, gap = m.RowGap;
     int64_t top = 0;
     // Only rows with a bar size take room; the others are skipped entirely.
     for (const TDockRowInfo::TRow& r : rows.Rows()) {
         if (r.Row > highestRow)
             break;
-        const int64_t bottom = top + r.Size + 4;
-        if (c < top + 5)
+        const int64_t bottom = top + r.Size + m.RowAllowance();
+        if (c < top + gap)
             return {r.Row, true};
-        if (c < bottom - 5)
+        if (c < bottom - gap)
             return {r.Row, false};
         top = bottom;
     }
     if (highestRow < -1)  // only negative rows: the scan has no row to offer
         return {0, false};
     const int32_t newLast = ClampToInt32(int64_t{highestRow} + 1);
-    if (c < top + 5)
+    if (c < top + gap)
         return {newLast, true};
-    if (c < int64_t{INT32_MAX} - 5)
+    if (c < int64_t{INT32_MAX} - gap)
         return {newLast, false};
     return {0, false};
 }
 
-int32_t GetDockDesignModeRowOf(const TDockRowInfo& rows, int32_t highestRow, int32_t coordinate)
+int32_t GetDockDesignModeRowOf(const TDockRowInfo& rows, int32_t highestRow, int32_t coordinate,
+                               const TFrameMetrics& m)
 {
     int64_t bottom = 0;
     for (const TDockRowInfo::TRow& r : rows.Rows()) {
         if (r.Row > highestRow)
             break;
-        bottom += int64_t{r.Size} + 4;
+        bottom += int64_t{r.Size} + m.RowAllowance();
         if (coordinate < bottom)
             return r.Row;
     }
@@ -227,7 +228,7 @@ TDockArrangement ArrangeDock(const TDockArrangeInput& in)
     const bool anyShown = std::any_of(members.begin(), members.end(), [](const TDockMember& m) { return m.Shown; });
     if (!anyShown) {
         // Bound lines are not added to an empty dock.
-        const int32_t t = in.Designing ? 9 : in.FixAlign ? 1 : 0;
+        const int32_t t = in.Designing ? in.Metrics.DesignedEmptyDock : in.FixAlign ? in.Metrics.Line : 0;
         out.Empty = true;
         out.DockSize = OrientedSize(type, dockLength, t);
         for (size_t i = 0; i < n; ++i)
@@ -266,7 +267,7 @@ TDockArrangement ArrangeDock(const TDockArrangeInput& in)
     }
 
     SeparateFullSize(row, fullSize);
-    out.RowInfo = BuildRows(members, order, row, type);
+    out.RowInfo = BuildRows(members, order, row, type, in.Metrics);
 
     // Shown members of each row, in list order.
     // Rows are numbered without gaps by now: at most one per member.
@@ -326,7 +327,7 @@ TDockArrangement ArrangeDock(const TDockArrangeInput& in)
     for (int32_t r = 0; r < rowCount; ++r) {
         int32_t t = out.RowInfo.RowSize(r);
         if (t != 0)
-            t = ClampToInt32(int64_t{t} + 4);
+            t = ClampToInt32(int64_t{t} + in.Metrics.RowAllowance());
         for (size_t k : onRow[static_cast<size_t>(r)]) {
             const int32_t alongLen = fullSize[k] ? available : len[k];
             out.Placements.push_back({order[k], OrientedBounds(type, fitted[k], ClampToInt32(offset), alongLen, t)});

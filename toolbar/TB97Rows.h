@@ -29,7 +29,7 @@ class TDockRowInfo {
 public:
     struct TRow {
         int32_t Row = 0;
-        int32_t Size = 0;  // at least 8
+        int32_t Size = 0;  // at least the metrics' MinRowSize
         constexpr bool operator==(const TRow&) const = default;
     };
 
@@ -48,10 +48,12 @@ private:
 };
 
 // BuildRowInfo: for each row, the largest bar size among its shown members (negative
-// answers count as 0), raised to 8 when the row has a shown member.
-TDockRowInfo BuildDockRowInfo(const std::vector<TDockMember>& members, TDockType dockType);
+// answers count as 0), raised to MinRowSize (8 at 96 DPI) when the row has a shown member.
+// The row functions take the dock's metrics last; they default to the 96-DPI sizes.
+TDockRowInfo BuildDockRowInfo(const std::vector<TDockMember>& members, TDockType dockType,
+                              const TFrameMetrics& m = {});
 
-// GetRowSize without the default bar: the row's bar size, without the 4-pixel allowance.
+// GetRowSize without the default bar: the row's bar size, without the row allowance.
 int32_t GetDockRowSize(const TDockRowInfo& rows, int32_t row);
 
 // Largest DockRow of all members, shown or not; -1 when there are none (GetHighestRow).
@@ -89,10 +91,12 @@ struct TDockRowHit {
     bool Before = false;
     constexpr bool operator==(const TDockRowHit&) const = default;
 };
-TDockRowHit GetDockRowOf(const TDockRowInfo& rows, int32_t highestRow, int32_t coordinate);
+TDockRowHit GetDockRowOf(const TDockRowInfo& rows, int32_t highestRow, int32_t coordinate,
+                         const TFrameMetrics& m = {});
 
 // GetDesignModeRowOf: the occupied row the coordinate falls in, else highestRow + 1.
-int32_t GetDockDesignModeRowOf(const TDockRowInfo& rows, int32_t highestRow, int32_t coordinate);
+int32_t GetDockDesignModeRowOf(const TDockRowInfo& rows, int32_t highestRow, int32_t coordinate,
+                               const TFrameMetrics& m = {});
 
 // Everything ArrangeToolbars reads from the dock.
 struct TDockArrangeInput {
@@ -106,6 +110,7 @@ struct TDockArrangeInput {
     bool LimitToOneRow = false;
     bool CommitPositions = false;  // CommitPending as the arrangement starts
     std::vector<TDockMember> Members;  // MemberList, in list order
+    TFrameMetrics Metrics;  // at the dock's DPI
 };
 
 struct TDockMemberState {

@@ -20,13 +20,13 @@ void TCustomToolWindow97::WMNCHitTest(TMessage& Message)
     in.DefaultResult = static_cast<int32_t>(Message.Result);
     in.P = TGeomPoint{GET_X_LPARAM(Message.LParam) - w.left, GET_Y_LPARAM(Message.LParam) - w.top};
     in.Docked = FIsDocked;
+    const TFrameMetrics m = FrameMetrics();
     if (FIsDocked) {
         in.CloseButtonWhenDocked = FCloseButtonWhenDocked;
         in.DockAllowDrag = FDockedTo->AllowDrag();
         in.DockedCloseButton = ::GetDockedCloseButtonRect(FCloseButtonWhenDocked, FDragHandleStyle,
-                                                          IsVerticalDockType(GetDockTypeOf(FDockedTo)), ClientWidth());
+                                                          IsVerticalDockType(GetDockTypeOf(FDockedTo)), ClientWidth(), m);
     } else {
-        const TFrameMetrics m = SystemFrameMetrics();
         in.ShowCaption = FShowCaption;
         in.CloseButton = FCloseButton;
         in.Resizable = FResizable;
@@ -37,6 +37,7 @@ void TCustomToolWindow97::WMNCHitTest(TMessage& Message)
         in.Width = Width();
         in.Height = Height();
         in.SmallCaptionHeight = ::GetSmallCaptionHeight(m);
+        in.Line = m.Line;
     }
     Message.Result = ToolWindowHitTest(in);
 }
@@ -57,10 +58,11 @@ void TCustomToolWindow97::WMNCLButtonDown(TMessage& Message)
 bool TCustomToolWindow97::CursorOverCloseButton() const
 {
     HWND wnd = FHandle;
+    const TFrameMetrics m = FrameMetrics();
     const TGeomRect button =
         FIsDocked ? ::GetDockedCloseButtonRect(FCloseButtonWhenDocked, FDragHandleStyle,
-                                               IsVerticalDockType(GetDockTypeOf(FDockedTo)), ClientWidth())
-                  : ::GetCloseButtonRect(SystemFrameMetrics(), FResizable, ClientWidth(), true);
+                                               IsVerticalDockType(GetDockTypeOf(FDockedTo)), ClientWidth(), m)
+                  : ::GetCloseButtonRect(m, FResizable, ClientWidth(), true);
     return PointInRect(CursorInWindow(wnd), button);
 }
 

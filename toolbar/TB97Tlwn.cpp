@@ -123,6 +123,16 @@ POINT TToolWindow97::OrderControls(bool, TDockType, TDock97*)
     return POINT{FBarWidth, FBarHeight};
 }
 
+void TToolWindow97::ChangeScale(int M, int D)
+{
+    // Before the base class arranges the tool window around them.
+    FBarWidth = ScaleValue(FBarWidth, M, D);
+    FBarHeight = ScaleValue(FBarHeight, M, D);
+    FMinClientWidth = ScaleValue(FMinClientWidth, M, D);
+    FMinClientHeight = ScaleValue(FMinClientHeight, M, D);
+    TCustomToolWindow97::ChangeScale(M, D);
+}
+
 void TToolWindow97::SizeChanging(int32_t AWidth, int32_t AHeight)
 {
     FBarWidth = AWidth;

@@ -33,6 +33,10 @@ public:
     void WritePositionData(TPositionWriteIntProc WriteIntProc, TPositionWriteStringProc WriteStringProc,
                            void* ExtraData) override;
 
+protected:
+    // The client size it keeps and its minimum scale with the contents.
+    void ChangeScale(int M, int D) override;
+
 private:
     int32_t FMinClientWidth = 32;
     int32_t FMinClientHeight = 32;

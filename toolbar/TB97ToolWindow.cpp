@@ -337,6 +337,7 @@ void TCustomToolWindow97::SetParent(TWinControl* AParent)
             }
             TWinControl* oldParent = Parent();
             inherited::SetParent(nullptr);
+            FWindowDpi = 0;  // the window is made anew for its new place
             FDockedTo = newDock;
             FIsDocked = newDock != nullptr;
             std::exception_ptr attachError;
@@ -368,6 +369,7 @@ void TCustomToolWindow97::SetParent(TWinControl* AParent)
             SyncFloatingState();
             if (attachError)
                 std::rethrow_exception(attachError);
+            FollowDpi();
         }
         if (Parent()) {
             FPreviousDockType = GetDockTypeOf(newDock);
@@ -551,6 +553,93 @@ void TCustomToolWindow97::CreateParams(TCreateParams& Params)
         Params.Style |= WS_BORDER | (FResizable ? WS_THICKFRAME : 0);
     }
     Params.ExStyle = WS_EX_TOOLWINDOW;
+}
+
+// ---- DPI ---------------------------------------------------------------------------------------
+
+int TCustomToolWindow97::CurrentDpi() const
+{
+    // A floating tool window is a top-level window of its own, on whatever monitor it is.
+    if (!FIsDocked && dynamic_cast<TFloatingWindowParent*>(Parent())) {
+        if (FWindowDpi)
+            return FWindowDpi;
+        if (HandleAllocated())
+            return WindowDpi(FHandle);
+    }
+    return TCustomControl::CurrentDpi();
+}
+
+void TCustomToolWindow97::FollowDpi()
+{
+    if (!Parent())
+        return;
+    // Docked, the contents are at the layout DPI of the form, which scales them along with
+    // its other controls; floating, at the DPI of the tool window's own window.
+    TCustomForm* form = GetToolWindowParentForm(this);
+    const int dpi = FIsDocked && form ? form->PixelsPerInch() : CurrentDpi();
+    if (!FContentDpi)
+        FContentDpi = form ? form->PixelsPerInch() : dpi;  // as designed on its form
+    if (FFloatingParent && Parent() == FFloatingParent) {
+        // Its font is the one a tool window with ParentFont takes: points stay points.
+        TFont* font = FFloatingParent->Font();
+        const int height = ScaleValue(font->Height(), dpi, font->PixelsPerInch());
+        font->SetPixelsPerInch(dpi);
+        font->SetHeight(height);
+    }
+    ScaleBy(dpi, FContentDpi);
+    FContentDpi = dpi;
+}
+
+void TCustomToolWindow97::ChangeScale(int M, int D)
+{
+    if (FContentDpi)
+        FContentDpi = ScaleValue(FContentDpi, M, D);
+    if (FDockPos > 0)
+        FDockPos = ScaleValue(FDockPos, M, D);
+    // One arrangement at the end, with the frame of the window's DPI.
+    BeginUpdate();
+    TScopeExit arrange([this] {
+        CalculateNonClientSizes(nullptr);
+        FArrangeControlsPending = true;
+        EndUpdate();
+    });
+    DisableAlign();
+    TScopeExit align([this] { EnableAlign(); });
+    ScaleControls(M, D);
+    ScaleFont(M, D);
+}
+
+void TCustomToolWindow97::DpiChanged(int, int)
+{
+    // The form has scaled the contents; the frame follows the form's new DPI.
+    if (!FIsDocked)
+        return;
+    CalculateNonClientSizes(nullptr);
+    RecalcFrame(this);
+    ArrangeControls();
+}
+
+void TCustomToolWindow97::WMDpiChanged(TMessage& Message)
+{
+    Message.Result = 0;
+    if (FIsDocked)
+        return;  // a child window: its form follows the DPI and tells it (DpiChanged)
+    FWindowDpi = HIWORD(Message.WParam);
+    const auto* suggested = reinterpret_cast<const RECT*>(Message.LParam);
+    BeginUpdate();
+    {
+        TScopeExit arrange([this] {
+            FArrangeControlsPending = true;
+            EndUpdate();
+        });
+        FollowDpi();
+        CalculateNonClientSizes(nullptr);
+        RecalcFrame(this);
+        // The suggested place; the size follows from the contents and the frame, as always.
+        if (suggested)
+            SetBounds(suggested->left, suggested->top, Width(), Height());
+    }
+    Invalidate();
 }
 
 // ---- setters ----------------------------------------------------------------------------------

@@ -9,8 +9,10 @@
 #include <string>
 
 #include "DibSurface.h"
+#include "Dpi.h"
 #include "GalleryForm.h"
 #include "Png.h"
+#include "ScopeExit.h"
 #include "TB97Tlwn.h"
 #include "TestSupport.h"
 
@@ -67,19 +69,26 @@ void CompareWithReference(HWND wnd, const std::wstring& name)
 
 }  // namespace
 
+// At the display's DPI and at 144 DPI, where the controls, frames, grips, close buttons and
+// bound lines are half as large again (the system's caption font stays its own).
 TEST(Gallery, DockedAndFloatingLookAsTheReferences)
 {
-    TGalleryForm* form = new TGalleryForm(nullptr);
-    form->Show();
-    BringToFront(form->Handle());
-    PumpMessages(300);
-    ASSERT_NE(form->Floating(), nullptr);
-    ASSERT_FALSE(form->Floating()->IsDocked());
-    ASSERT_TRUE(IsWindowVisible(form->Floating()->Handle()));
-    CompareWithReference(form->Handle(), L"docked.png");
-    CompareWithReference(form->Floating()->Handle(), L"floating.png");
-    delete form;
-    PumpMessages(20);
+    for (const int dpi : {0, 144}) {
+        SetAssumedDisplayDpi(dpi);
+        TScopeExit real([] { SetAssumedDisplayDpi(0); });
+        const std::wstring suffix = dpi ? std::to_wstring(dpi) + L".png" : L".png";
+        TGalleryForm* form = new TGalleryForm(nullptr);
+        form->Show();
+        BringToFront(form->Handle());
+        PumpMessages(300);
+        ASSERT_NE(form->Floating(), nullptr);
+        ASSERT_FALSE(form->Floating()->IsDocked());
+        ASSERT_TRUE(IsWindowVisible(form->Floating()->Handle()));
+        CompareWithReference(form->Handle(), L"docked" + suffix);
+        CompareWithReference(form->Floating()->Handle(), L"floating" + suffix);
+        delete form;
+        PumpMessages(20);
+    }
 }
 
 // The gallery's Save and Load commands, through its real buttons: a layout changed after the

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "Dpi.h"
 #include "StdCtrls.h"
 #include "TB97.h"
 #include "TB97Tlwn.h"
@@ -98,6 +99,8 @@ TGalleryForm::TGalleryForm(TComponent* AOwner) : TForm(AOwner)
     TForm* form = this;
     form->SetName(L"GalleryForm");
     form->SetCaption(L"Toolbar gallery");
+    // Laid out below in 96-DPI pixels, then scaled to the display's DPI.
+    form->SetPixelsPerInch(DefaultPixelsPerInch);
     form->SetBounds(left, top, 600, 400);
 
     TBitmap picture;
@@ -136,7 +139,11 @@ TGalleryForm::TGalleryForm(TComponent* AOwner) : TForm(AOwner)
 
     FFloating = AddBar(form, top97, L"FloatingBar", L"Floating tool window with a long caption",
                         {L"One", L"Two"}, false, 2, 0);
-    FFloating->SetFloatingPosition(POINT{left + 620, top + 40});
+
+    const int dpi = MonitorDpi(BoundsRect());
+    ScaleBy(dpi, DefaultPixelsPerInch);
+    SetPixelsPerInch(dpi);
+    FFloating->SetFloatingPosition(POINT{Left() + Width() + 20, top + ScaleValue(40, dpi, DefaultPixelsPerInch)});
     FFloating->SetDockedTo(nullptr);
 }
 

@@ -12,7 +12,8 @@ class TToolWindow97;
 
 class TGalleryForm : public TForm {
 public:
-    // At (40, 40) on the screen; the floating tool window to the right of it.
+    // At (40, 40) on the screen, scaled to the DPI of its monitor; the floating tool window
+    // to the right of it.
     explicit TGalleryForm(TComponent* AOwner);
     TToolWindow97* Floating() const { return FFloating; }
 
