@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "Anaglyph.h"
+#include "Dpi.h"
 #include "GdiCount.h"
 #include "ScopeExit.h"
 #include "StrConv.h"
@@ -40,8 +41,9 @@ const TClassInfo& TMainForm::StaticClassInfo()
 TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner)
 {
     LoadLayout();
-    SetWidth(330);
-    SetHeight(90);
+    // At the DPI loading scaled the layout to: that of the monitor the form is centred on.
+    SetWidth(ScaleValue(330, PixelsPerInch(), DefaultPixelsPerInch));
+    SetHeight(ScaleValue(90, PixelsPerInch(), DefaultPixelsPerInch));
     BuildOptionsMenu();
     // The wheel goes to the focus window, wherever that is: it is seen here before any window.
     if (Application)
@@ -118,9 +120,49 @@ void TMainForm::StartTimerTimer(TObject*)
     Rows = std::move(rows);
     ShownRows = std::move(shownRows);
 
+    // The picture is in physical pixels, never scaled; the margin around it follows the DPI.
     image->SetBounds(image->Left(), image->Top(), ShownWidth(), FrameHeight);
-    SetBounds(Left(), Top(), image->Width() + 40, image->Height() + 40);
+    const SIZE window = SizeAroundImage();
+    SetBounds(Left(), Top(), window.cx, window.cy);
     LoopTimer->SetEnabled(true);
+}
+
+SIZE TMainForm::SizeAroundImage() const
+{
+    const int margin = ScaleValue(40, CurrentDpi(), DefaultPixelsPerInch);
+    return SIZE{image->Width() + margin, image->Height() + margin};
+}
+
+void TMainForm::ScaleControls(int M, int D)
+{
+    if (!Frame) {
+        TForm::ScaleControls(M, D);
+        return;
+    }
+    // The image's surface follows the image's size and keeps only what a smaller size leaves
+    // of it: a frozen picture is kept aside and put back at the picture's size.
+    const int width = image->Width(), height = image->Height();
+    TBitmap picture;
+    if (image->Bitmap())
+        picture.Assign(*image->Bitmap());
+    TScopeExit keep([&] {
+        image->SetBounds(image->Left(), image->Top(), width, height);
+        if (!picture.Empty())
+            image->Bitmap()->Assign(picture);
+    });
+    TForm::ScaleControls(M, D);
+}
+
+void TMainForm::DpiChanged(int OldDpi, int NewDpi)
+{
+    TForm::DpiChanged(OldDpi, NewDpi);
+    if (!Frame)
+        return;
+    // The suggested rectangle scales the whole window, picture included; the picture did not
+    // scale, so a smaller DPI would cut off what a start showed.
+    const SIZE least = SizeAroundImage();
+    if (Width() < least.cx || Height() < least.cy)
+        SetBounds(Left(), Top(), std::max<int>(Width(), least.cx), std::max<int>(Height(), least.cy));
 }
 
 void TMainForm::LoopTimerTimer(TObject*)

@@ -85,8 +85,14 @@ public:
     // toolbar; owned by the form.
     TPopupMenu* OptionsMenu = nullptr;
 
+    // A picture is shown 1:1 in physical pixels at every DPI: after the form followed its window
+    // to another DPI, the window grows, if need be, to the picture and the margin at that DPI.
+    void DpiChanged(int OldDpi, int NewDpi) override;
+
 protected:
     void CreateParams(TCreateParams& Params) override;
+    // Everything scales but a captured picture: the image keeps the picture's size.
+    void ScaleControls(int M, int D) override;
 
 private:
     void ReleaseCapture();
@@ -95,6 +101,8 @@ private:
     void OptionsMenuPopup(TObject* Sender);
     // The shown picture's width: the composed half, doubled for a half-width pair.
     int32_t ShownWidth() const;
+    // The window's outer size around the image at the window's DPI: 40 pixels at 96 DPI.
+    SIZE SizeAroundImage() const;
     void ShowStretched();
     void ApplyTopmost();
     void AppMessage(MSG& Msg, bool& Handled);

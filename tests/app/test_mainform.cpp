@@ -48,22 +48,6 @@ protected:
         return out;
     }
 
-    // The anaglyph of the screen's rectangle r, as the composition's reference computes it.
-    static std::vector<uint8_t> ExpectedPixels(const RECT& r, int offset)
-    {
-        const int w = r.right - r.left, h = r.bottom - r.top;
-        std::vector<uint8_t> frame = GrabScreen(r);
-        std::vector<uint8_t*> rows(static_cast<size_t>(h));
-        for (int y = 0; y < h; ++y)
-            rows[static_cast<size_t>(y)] = frame.data() + static_cast<size_t>(y) * static_cast<size_t>(w) * 4;
-        const TAnaglyphGeometry g = ComputeGeometry(w, offset);
-        ComposeAnaglyphReference(rows.data(), h, g.HalfWidth, g.RightStart, g.RedShift, w, offset);
-        std::vector<uint8_t> out;
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < g.HalfWidth; ++x)
-                out.insert(out.end(), rows[static_cast<size_t>(y)] + 4 * x, rows[static_cast<size_t>(y)] + 4 * x + 3);
-        return out;
-    }
 };
 
 TEST_F(MainFormTest, FirstShowIsSmallCentredAndReady)
