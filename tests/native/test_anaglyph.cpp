@@ -353,8 +353,7 @@ const int32_t OracleWeights[4][3][6] = {  // red, green, blue x Lr, Lg, Lb, Rr, 
     {{65536, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 65536, 0}, {0, 0, 0, 0, 0, 65536}},
     {{19595, 38470, 7471, 0, 0, 0}, {0, 0, 0, 0, 65536, 0}, {0, 0, 0, 0, 0, 65536}},
     {{19595, 38470, 7471, 0, 0, 0}, {0, 0, 0, 19595, 38470, 7471}, {0, 0, 0, 19595, 38470, 7471}},
-    {{29884, 32768, 11534, -2818, -5767, -131},
-     {-2621, -2490, -1049, 24773, 48103, -1180},
+    {{29884, 32768, 11534, -2818, -5767, -131}, {-2621, -2490, -1049, 24773, 48103, -1180},
      {-983, -1376, -328, -4719, -7406, 80347}},
 };
 
@@ -365,23 +364,18 @@ std::vector<uint8_t> ExpectedMethod(const TestFrame& Captured, int32_t N, int M,
     for (int32_t Row = 0; Row < Captured.Height(); ++Row)
         for (int64_t J = 0; J < W; ++J) {
             Pixel P = Captured.At(Row, int32_t(J));
-            if (J < H) {
-                const int64_t LAt = Swap ? H - 1 + J + N : J + N, RAt = Swap ? J : H - 1 + J;
-                auto Get = [&](int64_t X) {
-                    return X >= 0 && X < W ? Captured.At(Row, int32_t(X)) : Pixel{};
-                };
-                const Pixel L = Get(LAt), R = Get(RAt);
-                const double In[6] = {double(L.R), double(L.G), double(L.B),
-                                      double(R.R), double(R.G), double(R.B)};
-                uint8_t Channel[3];
-                for (int C = 0; C < 3; ++C) {
-                    double Sum = 0;
-                    for (int K = 0; K < 6; ++K)
-                        Sum += OracleWeights[M][C][K] * In[K];
-                    Channel[C] = uint8_t(std::clamp(std::floor(Sum / 65536), 0.0, 255.0));
-                }
-                P = {Channel[2], Channel[1], Channel[0], P.X};
+            auto Get = [&](int64_t X) { return X >= 0 && X < W ? Captured.At(Row, int32_t(X)) : Pixel{}; };
+            const Pixel L = Get(Swap ? H - 1 + J + N : J + N), R = Get(Swap ? J : H - 1 + J);
+            const double In[6] = {double(L.R), double(L.G), double(L.B), double(R.R), double(R.G), double(R.B)};
+            uint8_t C[3];
+            for (int K = 0; K < 3; ++K) {
+                double Sum = 0;
+                for (int I = 0; I < 6; ++I)
+                    Sum += OracleWeights[M][K][I] * In[I];
+                C[K] = uint8_t(std::clamp(std::floor(Sum / 65536), 0.0, 255.0));
             }
+            if (J < H)
+                P = {C[2], C[1], C[0], P.X};
             Out.insert(Out.end(), {P.B, P.G, P.R, P.X});
         }
     return Out;
@@ -398,38 +392,33 @@ void CheckMethods(const TestFrame& Captured, int32_t N, std::mt19937& Rng)
                 const auto Method = TAnaglyphMethod(M);
                 if (Impl < 0)
                     ComposeAnaglyphMethod(F->Rows.data(), F->Height(), F->FW, N, Method, Swap);
-                else if (!ComposeAnaglyphMethodWith(TComposeImpl(Impl), F->Rows.data(),
-                                                    F->Height(), F->FW, N, Method, Swap))
+                else if (!ComposeAnaglyphMethodWith(TComposeImpl(Impl), F->Rows.data(), F->Height(), F->FW, N,
+                                                    Method, Swap))
                     continue;
-                ASSERT_EQ(F->Bytes(), Want) << "impl " << Impl << " method " << M << " swap "
-                                            << Swap << " W=" << F->FW << " N=" << N;
+                ASSERT_EQ(F->Bytes(), Want) << "impl " << Impl << " method " << M << " swap " << Swap
+                                            << " W=" << F->FW << " N=" << N;
             }
         }
 }
 
 // Widths covering every tail of the 4-, 8- and 16-pixel blocks on each side of the left-eye
-// range, HalfWidth 0 and 1, and offsets at 0, negative, at both edges of the row and past them
-// (for the swapped eyes the edges are 1 - HalfWidth and W - 2 HalfWidth + 1).
+// range, HalfWidth 0 and 1 (width 0 has no bytes at all to touch), and offsets at 0, negative,
+// at both edges of the row and past them (for the swapped eyes 1 - HalfWidth and
+// W - 2 HalfWidth + 1). Last, every combination of 0 and 255 in the six inputs, so that each
+// weighted sum reaches its most negative and most positive value: the clamps on both sides.
 TEST(AnaglyphMethods, MatchTheOracle)
 {
     std::mt19937 Rng(9);
     for (int32_t W = 0; W <= 71; ++W) {
         const int32_t H = W / 2;
-        for (int32_t N : {0, 1, -1, -H, 1 - H, H - 1, W - H, W - H + 1, W - 2 * H + 1,
-                          W - 2 * H + 2, -W - 3, W + 3, INT32_MIN, INT32_MAX}) {
+        for (int32_t N : {0, 1, -1, -H, 1 - H, H - 1, W - H, W - H + 1, W - 2 * H + 1, W - 2 * H + 2, -W - 3, W + 3,
+                          INT32_MIN, INT32_MAX}) {
             TestFrame F(W, 2, Rng);
             CheckMethods(F, N, Rng);
             if (HasFatalFailure())
                 return;
         }
     }
-}
-
-// Every combination of 0 and 255 in the six inputs, so that each weighted sum reaches its most
-// negative and most positive value: the clamps on both sides.
-TEST(AnaglyphMethods, ExtremeInputsClamp)
-{
-    std::mt19937 Rng(10);
     TestFrame F(130, 2, Rng);  // HalfWidth 65: j = 1..64 pairs pixel j with pixel 64 + j
     for (int32_t Row = 0; Row < 2; ++Row)
         for (int32_t Combo = 0; Combo < 64; ++Combo) {
@@ -445,33 +434,27 @@ TEST(AnaglyphMethods, ExtremeInputsClamp)
     EXPECT_EQ(Dubois[4 * 57 + 2], 0);
 }
 
-// Widths 0 and 1, height 0 and no rows read and write nothing (the rows are poisoned whole).
+// No rows, a negative height or width, or null rows: nothing read or written (the rows are
+// poisoned whole). Widths 0 and 1 are rows of MatchTheOracle.
 TEST(AnaglyphMethods, NothingToDo)
 {
     std::mt19937 Rng(12);
-    struct Case {
-        int32_t W, H, Method;
-    };
-    for (const Case& C : {Case{0, 2, amDubois}, Case{1, 2, amGrey}, Case{1, 2, amColour},
-                          Case{8, 0, amDubois}, Case{8, -1, amHalfColour}})
-        for (bool Swap : {false, true}) {
-            TestFrame F(C.W, 2, Rng);
-            const std::vector<uint8_t> Before = F.Bytes();
-            for (uint8_t* Row : F.Rows)
-                POISON(Row, 4 * size_t(C.W));
-            ComposeAnaglyphMethod(F.Rows.data(), C.H, C.W, -1, TAnaglyphMethod(C.Method), Swap);
-            for (uint8_t* Row : F.Rows)
-                UNPOISON(Row, 4 * size_t(C.W));
-            EXPECT_EQ(F.Bytes(), Before) << C.W << " " << C.H << " " << C.Method;
-        }
+    TestFrame F(8, 2, Rng);
+    const std::vector<uint8_t> Before = F.Bytes();
+    std::vector<const uint8_t*> From(F.Rows.begin(), F.Rows.end());
+    for (uint8_t* Row : F.Rows)
+        POISON(Row, 32);
+    for (int M : {amColour, amHalfColour, amGrey, amDubois})
+        for (bool Swap : {false, true})
+            for (int32_t H : {0, -1})
+                ComposeAnaglyphMethod(F.Rows.data(), H, 8, -1, TAnaglyphMethod(M), Swap);
     ComposeAnaglyphMethod(nullptr, 2, 8, 0, amGrey, true);
     StretchRowsDouble(nullptr, nullptr, 2, 8);
-    TestFrame Src(4, 1, Rng), Dst(8, 1, Rng);
-    const std::vector<uint8_t> Before = Dst.Bytes();
-    std::vector<const uint8_t*> From(Src.Rows.begin(), Src.Rows.end());
-    StretchRowsDouble(From.data(), Dst.Rows.data(), 0, 4);
-    StretchRowsDouble(From.data(), Dst.Rows.data(), 1, -4);
-    EXPECT_EQ(Dst.Bytes(), Before);
+    StretchRowsDouble(From.data(), F.Rows.data(), 0, 4);
+    StretchRowsDouble(From.data(), F.Rows.data(), 1, -4);
+    for (uint8_t* Row : F.Rows)
+        UNPOISON(Row, 32);
+    EXPECT_EQ(F.Bytes(), Before);
 }
 
 // Each source pixel twice, side by side, fourth byte included; nothing written past 2 * Width.
@@ -484,13 +467,11 @@ TEST(AnaglyphStretch, EveryPixelTwice)
             std::vector<const uint8_t*> From(Src.Rows.begin(), Src.Rows.end());
             if (Impl < 0)
                 StretchRowsDouble(From.data(), Dst.Rows.data(), 3, W);
-            else if (!StretchRowsDoubleWith(TComposeImpl(Impl), From.data(), Dst.Rows.data(), 3,
-                                            W))
+            else if (!StretchRowsDoubleWith(TComposeImpl(Impl), From.data(), Dst.Rows.data(), 3, W))
                 continue;
             for (int32_t Row = 0; Row < 3; ++Row)
                 for (int32_t X = 0; X < 2 * W; ++X)
-                    ASSERT_EQ(Dst.At(Row, X), Src.At(Row, X / 2))
-                        << "impl " << Impl << " W=" << W << " x=" << X;
+                    ASSERT_EQ(Dst.At(Row, X), Src.At(Row, X / 2)) << "impl " << Impl << " W=" << W << " x=" << X;
         }
 }
 

@@ -10,9 +10,9 @@ TEST(TB97Dpi, SizesFollowTheDpi)
 {
     struct TRow {
         int32_t Dpi, Line, Border, TopWidth;  // dhDouble on a top dock: the frame along the row
-        TGeomRect CloseOnLeft;          // dhSingle with a docked close button, client width 50
-        int32_t Row, Dock;              // a bar of size 3; the dock with top and bottom lines
-        TGeomPoint Sense;               // how far beyond a dock a drag still docks
+        TGeomRect CloseOnLeft;                // dhSingle with a docked close button, client width 50
+        int32_t Row, Dock;                    // a bar of size 3; the dock with top and bottom lines
+        TGeomPoint Sense;                     // how far beyond a dock a drag still docks
     } const rows[] = {{96, 1, 2, 13, {41, 3, 52, 14}, 12, 14, {32, 20}},
                       {120, 1, 3, 17, {39, 4, 53, 18}, 16, 18, {40, 25}},
                       {144, 2, 3, 20, {37, 5, 53, 21}, 18, 22, {48, 30}}};
@@ -28,21 +28,14 @@ TEST(TB97Dpi, SizesFollowTheDpi)
         EXPECT_EQ(GetDockedCloseButtonRect(true, dhSingle, true, 50, m), row.CloseOnLeft);
         // The caption strip's end, one line less high than the caption.
         EXPECT_EQ(GetCloseButtonRect(m, true, 100, true), (TGeomRect{104 - (15 - row.Line), 5, 104, 20 - row.Line}));
-
-        TDockArrangeInput dock;
-        dock.Width = 300;
-        dock.BoundLinesHeight = BoundLinesHeightOf({blTop, blBottom}, m);
-        dock.Metrics = m;
-        dock.Members.resize(1);
-        dock.Members[0].Shown = true;
-        dock.Members[0].GetBarSize = [](TDockType) { return 3; };
-        const TDockArrangement arranged = ArrangeDock(dock);
+        const TDockArrangement arranged =
+            ArrangeDock({.Width = 300, .BoundLinesHeight = BoundLinesHeightOf({blTop, blBottom}, m),
+                         .Members = {{.Shown = true, .GetBarSize = [](TDockType) { return 3; }}}, .Metrics = m});
         ASSERT_EQ(arranged.Placements.size(), 1u);
         EXPECT_EQ(arranged.Placements[0].Bounds.Height, row.Row);
         EXPECT_EQ(arranged.DockSize.Height, row.Dock);
         EXPECT_EQ(GetDockRowOf(arranged.RowInfo, 0, row.Row - m.RowGap - 1, m), (TDockRowHit{0, false}));
         EXPECT_EQ(GetDockRowOf(arranged.RowInfo, 0, row.Row - m.RowGap, m), (TDockRowHit{1, true}));
-
         // Grabbed at its top-left corner: all the sensitivity lies left of and above the dock.
         const auto docks = [&m](int32_t x, int32_t y) {
             return DockAcceptsDrop({{100, 200, 500, 230}, dpTop}, {0, 0, 999, 999}, {x, y}, {{0, 0}, {99, 29}}, m);

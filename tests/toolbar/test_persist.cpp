@@ -237,9 +237,9 @@ TEST_F(PersistTest, StoredTextAndSectionNames)
 TEST_F(PersistTest, PlainFileNameLivesInTheWindowsFolderAndKeepsAnyText)
 {
     const std::wstring plain = L"tb97plain_" + std::to_wstring(GetCurrentProcessId()) + L".ini";
-    wchar_t windows[MAX_PATH], current[MAX_PATH];
-    ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH), 0u);
-    ASSERT_GT(GetCurrentDirectoryW(MAX_PATH, current), 0u);
+    wchar_t windows[MAX_PATH] = L"", current[MAX_PATH] = L"";
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    GetCurrentDirectoryW(MAX_PATH, current);
     ASSERT_NE(lstrcmpiW(windows, current), 0);
     const std::wstring there = std::wstring(windows) + L"\\" + plain, here = std::wstring(current) + L"\\" + plain;
     TScopeExit remove([&] {
@@ -247,13 +247,13 @@ TEST_F(PersistTest, PlainFileNameLivesInTheWindowsFolderAndKeepsAnyText)
         DeleteFileW(there.c_str());
         DeleteFileW(here.c_str());
     });
-    struct Case {
+    const struct {
         const wchar_t* prefix;
         TDock97* dock;  // none: floating
         bool visible;
     } cases[] = {{L"\u30C4\u30FC\u30EB\u30D0\u30FC\u30FB", nullptr, true},                   // Japanese
                  {L"\u0395\u03C1\u03B3\u03B1\u03BB\u03B5\u03AF\u03B1.", Bottom, false}};  // Greek
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         BOOL lossy = FALSE;
         WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, c.prefix, -1, nullptr, 0, nullptr, &lossy);
         ASSERT_TRUE(lossy) << "the prefix fits the ANSI code page";
@@ -268,9 +268,7 @@ TEST_F(PersistTest, PlainFileNameLivesInTheWindowsFolderAndKeepsAnyText)
         bar->SetVisible(!c.visible);
         IniLoadToolbarPositions(Form, plain, c.prefix);
         ExpectPlace(bar, saved, Narrow(c.prefix));
-        wchar_t rev[8] = L"";
-        GetPrivateProfileStringW((c.prefix + std::wstring(L"Bar")).c_str(), L"Rev", L"", rev, 8, plain.c_str());
-        EXPECT_STREQ(rev, L"3");
+        EXPECT_EQ(GetPrivateProfileIntW((c.prefix + std::wstring(L"Bar")).c_str(), L"Rev", 0, plain.c_str()), 3u);
         EXPECT_NE(GetFileAttributesW(there.c_str()), INVALID_FILE_ATTRIBUTES);
         EXPECT_EQ(GetFileAttributesW(here.c_str()), INVALID_FILE_ATTRIBUTES);
         delete bar;
@@ -595,21 +593,17 @@ struct TOrderLog {
         if (what == Fail)
             throw Exception(L"failed at " + what);
     }
-    static std::optional<std::wstring> Read(const std::wstring& bar, const std::wstring& value)
+    static std::wstring Read(const std::wstring& bar, const std::wstring& value, const std::wstring& def, void*)
     {
         if (bar != L"Bar")
-            return std::nullopt;
+            return def;
         Note(value);
         auto it = Stored.find(value);
-        return it == Stored.end() ? std::nullopt : std::optional(it->second);
+        return it == Stored.end() ? def : it->second;
     }
     static int32_t ReadInt(const std::wstring& bar, const std::wstring& value, int32_t def, void*)
     {
-        return PositionTextToInt(Read(bar, value).value_or(L""), def);
-    }
-    static std::wstring ReadString(const std::wstring& bar, const std::wstring& value, const std::wstring& def, void*)
-    {
-        return Read(bar, value).value_or(def);
+        return PositionTextToInt(Read(bar, value, L"", nullptr), def);
     }
 };
 
@@ -645,7 +639,7 @@ TEST_F(PersistTest, RestoreAppliesEachValueBeforeTheNextIsRead)
             TOrderLog::Stored = c.record;
             TOrderLog::Fail = fail < c.log.size() ? c.log[fail].substr(0, c.log[fail].find(L' ')) : L"";
             const std::wstring error = ErrorOf(
-                [this] { CustomLoadToolbarPositions(Form, TOrderLog::ReadInt, TOrderLog::ReadString, nullptr); });
+                [this] { CustomLoadToolbarPositions(Form, TOrderLog::ReadInt, TOrderLog::Read, nullptr); });
             const std::string what = Narrow(TOrderLog::Fail);
             EXPECT_EQ(TOrderLog::Log, std::vector(c.log.begin(), c.log.begin() + std::min(fail + 1, c.log.size())))
                 << what;
