@@ -16,8 +16,7 @@ LRESULT HitAt(TWinControl* c, int x, int y)
 
 POINT ClientOffset(TWinControl* c)
 {
-    const RECT w = WindowRectOf(c);
-    return POINT{c->ClientOrigin().x - w.left, c->ClientOrigin().y - w.top};
+    return POINT{c->ClientOrigin().x - WindowRectOf(c).left, c->ClientOrigin().y - WindowRectOf(c).top};
 }
 
 }  // namespace
@@ -25,13 +24,8 @@ POINT ClientOffset(TWinControl* c)
 TEST(DpiFrame, FramesAndHitZonesFollowTheDpi)
 {
     // By hand from the 96-DPI sizes, times 1.25 or 1.5 with halves away from zero.
-    const struct {
-        int Dpi;
-        bool ByMessage;
-        int Border, Handle;  // docked frame; the handle with a docked close button
-        RECT Close;          // that button on a top dock
-        int FirstBar, Grip, Line, FontHeight;
-    } rows[] = {{120, false, 3, 18, {4, 3, 18, 17}, 7, 4, 1, -14},
+    // Border, Handle: the docked frame, the handle with a docked close button; Close: that button on a top dock.
+    const struct { int Dpi; bool ByMessage; int Border, Handle; RECT Close; int FirstBar, Grip, Line, FontHeight; } rows[] = {{120, false, 3, 18, {4, 3, 18, 17}, 7, 4, 1, -14},
                 {144, false, 3, 21, {5, 3, 21, 19}, 8, 5, 2, -17},
                 {144, true, 3, 21, {5, 3, 21, 19}, 8, 5, 2, -17}};
     for (const auto& row : rows) {
@@ -64,16 +58,15 @@ TEST(DpiFrame, FramesAndHitZonesFollowTheDpi)
             SendMessageW(floating->Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
             PumpMessages(50);
             // The contents scale; the place is the suggested one, the size the contents' own.
-            EXPECT_EQ(docked->ClientHeight(), 36);
             const RECT placed = WindowRectOf(floating);
-            EXPECT_EQ((std::vector<int>{floating->ClientWidth(), floating->ClientHeight(), floating->MinClientWidth(),
-                                        button->Left(), button->BoundsRect().bottom, placed.left, placed.top}),
-                      (std::vector<int>{180, 90, 48, 15, 29, 650, 320}));
+            EXPECT_EQ((std::vector<int>{docked->ClientHeight(), floating->ClientWidth(), floating->ClientHeight(),
+                                        floating->MinClientWidth(), button->Left(), button->BoundsRect().bottom,
+                                        placed.left, placed.top}),
+                      (std::vector<int>{36, 180, 90, 48, 15, 29, 650, 320}));
         }
-
-        EXPECT_EQ(ClientOffset(docked).x, row.Border + row.Handle);
-        EXPECT_EQ(ClientOffset(docked).y, row.Border);
-        EXPECT_EQ(dock->Height(), docked->Height()) << "the row is as thick as the tool window";
+        // The docked frame; the row is as thick as the tool window.
+        EXPECT_EQ((std::vector<int>{ClientOffset(docked).x, ClientOffset(docked).y, dock->Height()}),
+                  (std::vector<int>{row.Border + row.Handle, row.Border, docked->Height()}));
         const RECT& c = row.Close;
         for (const POINT p : {POINT{c.left, c.top}, POINT{c.right - 1, c.bottom - 1}}) {
             EXPECT_EQ(HitAt(docked, p.x, p.y), HTCLOSE) << p.x << ", " << p.y;
@@ -104,10 +97,7 @@ TEST(DpiFrame, FramesAndHitZonesFollowTheDpi)
         EXPECT_EQ(button->Font()->Height(), row.FontHeight);
         const int k = cap - row.Line + bx, close = width - bx - (cap - row.Line);
         const int ymid = by + cap + floating->ClientHeight() / 2, bottom = floating->Height() - by;
-        const struct {
-            int X, Y;
-            LRESULT Expected;
-        } hits[] = {{bx - 1, ymid, HTLEFT},      {bx, ymid, HTCLIENT},     {width - bx, ymid, HTRIGHT},
+        const struct { int X, Y; LRESULT Expected; } hits[] = {{bx - 1, ymid, HTLEFT},      {bx, ymid, HTCLIENT},     {width - bx, ymid, HTRIGHT},
                     {0, k - 1, HTTOPLEFT},       {0, k, HTLEFT},           {width / 2, by - 1, HTTOP},
                     {width / 2, by, HTCLIENT},   {width / 2, bottom, HTBOTTOM}, {width / 2, bottom - 1, HTCLIENT},
                     {close, by, HTCLOSE},        {close - 1, by, HTCLIENT}, {close, by + cap - row.Line - 1, HTCLOSE},
