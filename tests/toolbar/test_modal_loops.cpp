@@ -72,7 +72,8 @@ TEST(ModalLoops, HandlersThatFreeTheToolWindowOrRaiseLeaveNothingBehind)
             if (mishap == TrackRaises)
                 bar->TrackRaises = true;
             else if (mishap != FreedByHandler)
-                delete (mishap == FreeForm ? std::exchange(form, nullptr) : mishap >= FreeDock ? static_cast<TComponent*>(dock) : bar);
+                delete (mishap == FreeForm    ? std::exchange(form, nullptr)
+                        : mishap >= FreeDock ? static_cast<TComponent*>(dock) : bar);
         });
         if (mishap != FreeDockAtRelease)
             script.Move(end);
