@@ -5,7 +5,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "Anaglyph.h"
@@ -31,9 +33,23 @@ protected:
         PumpMessages(50);
     }
 
-    // The anaglyph of the screen's rectangle r, as the composition's reference computes it: the
-    // shown half, 3 colour bytes a pixel, top row first.
-    static std::vector<uint8_t> ExpectedPixels(const RECT& r, int offset)
+    // A capture of the target, one frame shown and the loop left to the test; the target's rectangle.
+    static RECT StartOn(TPatternWindow& target)
+    {
+        BringToFront(target.Handle());
+        MainForm->StartTimerTimer(MainForm->StartTimer);
+        MainForm->LoopTimerTimer(MainForm->LoopTimer);
+        MainForm->LoopTimer->SetEnabled(false);
+        RECT r{};
+        GetWindowRect(target.Handle(), &r);
+        return r;
+    }
+
+    // The anaglyph of the screen's rectangle r, as the composition's reference (or, for another
+    // method or swapped eyes, the scalar kernel) computes it: the shown half, 3 colour bytes a
+    // pixel, top row first.
+    static std::vector<uint8_t> ExpectedPixels(const RECT& r, int offset, TAnaglyphMethod method = amColour,
+                                               bool swap = false)
     {
         const int w = r.right - r.left, h = r.bottom - r.top;
         std::vector<uint8_t> frame = GrabScreen(r);
@@ -41,11 +57,35 @@ protected:
         for (int y = 0; y < h; ++y)
             rows[static_cast<size_t>(y)] = frame.data() + static_cast<size_t>(y) * static_cast<size_t>(w) * 4;
         const TAnaglyphGeometry g = ComputeGeometry(w, offset);
-        ComposeAnaglyphReference(rows.data(), h, g.HalfWidth, g.RightStart, g.RedShift, w, offset);
+        if (method == amColour && !swap)
+            ComposeAnaglyphReference(rows.data(), h, g.HalfWidth, g.RightStart, g.RedShift, w, offset);
+        else
+            ComposeAnaglyphMethodWith(ciScalar, rows.data(), h, w, offset, method, swap);
         std::vector<uint8_t> out;
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < g.HalfWidth; ++x)
                 out.insert(out.end(), rows[static_cast<size_t>(y)] + 4 * x, rows[static_cast<size_t>(y)] + 4 * x + 3);
         return out;
+    }
+
+    // The image and its surface are the picture's size, and the real screen shows the picture 1:1
+    // from the image's corner, its whole width in view: `expected` (half pixels a row), each pixel
+    // `repeat` times across.
+    static void ExpectScreenShows(const std::vector<uint8_t>& expected, int half, int height, int repeat)
+    {
+        BringToFront(MainForm->Handle());
+        PumpMessages(250);
+        TImage* image = MainForm->image;
+        const int width = half * repeat, inView = std::min<int>(MainForm->ScrollBox1->ClientHeight(), height);
+        EXPECT_EQ(std::make_pair(image->Width(), image->Height()), std::make_pair(width, height));
+        EXPECT_EQ(std::make_pair(image->Bitmap()->Width(), image->Bitmap()->Height()), std::make_pair(width, height));
+        EXPECT_GE(MainForm->ScrollBox1->ClientWidth(), width);
+        const POINT o = image->ClientToScreen(POINT{0, 0});
+        const std::vector<uint8_t> screen = GrabScreen(RECT{o.x, o.y, o.x + width, o.y + inView});
+        int wrong = 0;
+        for (int i = 0; i < width * inView * 4; ++i)
+            wrong += i % 4 != 3 &&
+                     screen[size_t(i)] != expected[size_t((i / 4 / width * half + i / 4 % width / repeat) * 3 + i % 4)];
+        EXPECT_EQ(wrong, 0) << "of " << width << " x " << inView << " pixels";
     }
 };

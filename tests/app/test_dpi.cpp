@@ -18,21 +18,16 @@ int At(int dpi, int length)
     return static_cast<int>(std::lround(length * dpi / 96.0));
 }
 
-int RealDpi()
-{
-    SetAssumedDisplayDpi(0);
-    return ScreenDpi();
-}
-
 template <int LoadDpi>  // 0: the display's, or 144 on a 96-DPI one
 class DpiFixture : public TMainFormFixture {
 protected:
     void SetUp() override
     {
-        const int dpi = LoadDpi ? LoadDpi : RealDpi() != 96 ? RealDpi() : 144;
-        SetAssumedDisplayDpi(dpi == RealDpi() ? 0 : dpi);
+        SetAssumedDisplayDpi(0);
+        const int real = ScreenDpi();
+        Dpi = LoadDpi ? LoadDpi : real != 96 ? real : 144;
+        SetAssumedDisplayDpi(Dpi == real ? 0 : Dpi);
         TMainFormFixture::SetUp();
-        Dpi = dpi;
     }
     void TearDown() override
     {
@@ -61,15 +56,8 @@ void ExpectLayoutAt(int dpi)
         MapWindowPoints(HWND_DESKTOP, GetParent(c->Handle()), reinterpret_cast<POINT*>(&r), 2);
         return r;
     };
-    auto client = [](TWinControl* c) {
-        RECT r{};
-        GetClientRect(c->Handle(), &r);
-        return r;
-    };
-    const struct {
-        TControl* Control;
-        RECT At96, Now;
-    } rows[] = {
+    auto client = [](TWinControl* c) { RECT r{}; GetClientRect(c->Handle(), &r); return r; };
+    const struct { TControl* Control; RECT At96, Now; } rows[] = {
         {f->StartStopButton, {0, 0, 89, 32}, in(f->StartStopButton)}, {f->StopBtn, {88, 0, 177, 33}, in(f->StopBtn)},
         {f->QuitBtn, {176, 0, 265, 33}, in(f->QuitBtn)},              {f->Edit1, {272, 3, 321, 28}, in(f->Edit1)},
         {f->ToolWindow971, {0, 0, 572, 32}, client(f->ToolWindow971)}, {f->Dock971, {0, 0, -1, 36}, in(f->Dock971)},
@@ -89,37 +77,7 @@ void ExpectLayoutAt(int dpi)
     EXPECT_EQ(f->Font()->Size(), 9) << "points stay points";
 }
 
-RECT StartOn(TPatternWindow& target)
-{
-    BringToFront(target.Handle());
-    MainForm->StartTimerTimer(MainForm->StartTimer);
-    MainForm->LoopTimerTimer(MainForm->LoopTimer);
-    MainForm->LoopTimer->SetEnabled(false);
-    RECT r{};
-    GetWindowRect(target.Handle(), &r);
-    return r;
-}
-
-// The image and its surface are the picture's size, and the screen shows the picture 1:1 from the
-// image's corner, its whole width in view: `expected` (half pixels a row), each pixel repeat times.
-void ExpectPictureOneToOne(const std::vector<uint8_t>& expected, int half, int height, int repeat)
-{
-    BringToFront(MainForm->Handle());
-    PumpMessages(250);
-    TImage* image = MainForm->image;
-    const int width = half * repeat, inView = std::min<int>(MainForm->ScrollBox1->ClientHeight(), height);
-    EXPECT_EQ(std::make_pair(image->Width(), image->Height()), std::make_pair(width, height));
-    EXPECT_EQ(std::make_pair(image->Bitmap()->Width(), image->Bitmap()->Height()), std::make_pair(width, height));
-    EXPECT_GE(MainForm->ScrollBox1->ClientWidth(), width);
-    const POINT o = image->ClientToScreen(POINT{0, 0});
-    const std::vector<uint8_t> screen = GrabScreen(RECT{o.x, o.y, o.x + width, o.y + inView});
-    int wrong = 0;
-    for (int i = 0; i < width * inView * 4; ++i)
-        wrong += i % 4 != 3 && screen[size_t(i)] != expected[size_t((i / 4 / width * half + i / 4 % width / repeat) * 3 + i % 4)];
-    EXPECT_EQ(wrong, 0) << "of " << width << " x " << inView << " pixels";
-}
-
-TEST_F(DpiTest, ShippedLayoutAndFirstShowAreScaledOnLoad)
+TEST_F(DpiTest, LayoutAndFirstShowAreScaledOnLoadAndACaptureIsShownOneToOneInsideTheScaledMargin)
 {
     ExpectLayoutAt(Dpi);
     RECT r{};
@@ -127,18 +85,14 @@ TEST_F(DpiTest, ShippedLayoutAndFirstShowAreScaledOnLoad)
     const int width = At(Dpi, 330), height = At(Dpi, 90);
     EXPECT_EQ(Box(r), std::make_tuple((GetSystemMetrics(SM_CXSCREEN) - width) / 2,
                                       (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height));
-}
-
-TEST_F(DpiTest, CaptureIsShownOneToOneInAWindowOfThePictureAndTheScaledMargin)
-{
     for (const bool half : {false, true}) {
         MainForm->SetHalfWidthPair(half);
         TPatternWindow target(700, 40, 401 - half, 243, 5);
-        const RECT r = StartOn(target);
-        const int shown = 200 * (half ? 2 : 1);
-        EXPECT_EQ(std::make_pair(MainForm->Width(), MainForm->Height()), std::make_pair(shown + At(Dpi, 40), 243 + At(Dpi, 40)));
+        const std::vector<uint8_t> expected = ExpectedPixels(StartOn(target), 30);
+        EXPECT_EQ(std::make_pair(MainForm->Width(), MainForm->Height()),
+                  std::make_pair(200 * (half ? 2 : 1) + At(Dpi, 40), 243 + At(Dpi, 40)));
         MainForm->SetBounds(0, 300, MainForm->Width(), MainForm->Height());
-        ExpectPictureOneToOne(ExpectedPixels(r, 30), 200, 243, half ? 2 : 1);
+        ExpectScreenShows(expected, 200, 243, half ? 2 : 1);
     }
 }
 
@@ -147,11 +101,7 @@ TEST_F(DpiChangeTest, WmDpiChangedScalesTheControlsAroundAPictureThatStaysOneToO
     TPatternWindow target(700, 40, 401, 243, 6);
     const std::vector<uint8_t> expected = ExpectedPixels(StartOn(target), 30);
     ASSERT_EQ(std::make_pair(MainForm->Width(), MainForm->Height()), std::make_pair(240, 283));
-    const struct {
-        int Dpi;
-        bool Running;
-        RECT Suggested, Window;
-    } rows[] = {
+    const struct { int Dpi; bool Running; RECT Suggested, Window; } rows[] = {
         {144, true, {10, 320, 370, 745}, {10, 320, 370, 745}},  // 1.5 times the window: taken
         {96, false, {20, 330, 260, 530}, {20, 330, 260, 613}},  // too low for the frozen picture + 40
         {144, false, {0, 300, 240, 583}, {0, 300, 260, 603}},   // the 96-DPI size: short of picture + 60
@@ -163,7 +113,7 @@ TEST_F(DpiChangeTest, WmDpiChangedScalesTheControlsAroundAPictureThatStaysOneToO
         GetWindowRect(MainForm->Handle(), &now);
         EXPECT_EQ(Box(now), Box(c.Window)) << c.Dpi;
         ExpectLayoutAt(c.Dpi);
-        ExpectPictureOneToOne(expected, 200, 243, 1);
+        ExpectScreenShows(expected, 200, 243, 1);
     }
     StartOn(target);
     EXPECT_EQ(std::make_pair(MainForm->Width(), MainForm->Height()), std::make_pair(260, 303)) << "a start at 144";
