@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <tuple>
 
 #include "ExtCtrls.h"
 #include "Forms.h"
@@ -92,10 +93,13 @@ TEST(Menus, RightClickOrKeysOpenTheNearestMenuWhereAskedOrRunAnyMenusShortcut)
     const POINT none{-1, -1};
     const TRow rows[]{
         {"box with a menu", f.Box->ClientToScreen({170, 90}), nullptr, {}, f.BoxMenu, f.Box, 3, L"Box:b3"},
-        {"image without one: its parent's", f.Plain->ClientToScreen({7, 5}), nullptr, {}, f.BoxMenu, f.Box, 1, L"Box:b1"},
+        {"image without one: its parent's", f.Plain->ClientToScreen({7, 5}), nullptr, {}, f.BoxMenu, f.Box, 1,
+         L"Box:b1"},
         {"image with its own", f.Own->ClientToScreen({50, 33}), nullptr, {}, f.ImageMenu, f.Own, -1, L"Image:i2"},
-        {"box without in one with", f.Inner->ClientToScreen({11, 3}), nullptr, {}, f.OuterMenu, f.Outer, 2, L"Outer:o2"},
-        {"button: the form's", f.Button->ClientToScreen({20, 10}), nullptr, {}, f.FormMenu, f.Form.get(), 1, L"Form:f1"},
+        {"box without in one with", f.Inner->ClientToScreen({11, 3}), nullptr, {}, f.OuterMenu, f.Outer, 2,
+         L"Outer:o2"},
+        {"button: the form's", f.Button->ClientToScreen({20, 10}), nullptr, {}, f.FormMenu, f.Form.get(), 1,
+         L"Form:f1"},
         {"menu key", f.Inner->ClientToScreen({0, 0}), f.Inner, {VK_APPS}, f.OuterMenu, f.Outer, 1, L"Outer:o1"},
         {"caption", {f.Form->Left() + 60, f.Form->Top() + GetSystemMetrics(SM_CYFRAME) + 6}, nullptr, {}, nullptr,
          nullptr, 0, L""},
@@ -171,10 +175,7 @@ TEST(Menus, TheBuiltMenuShowsCaptionsShortcutsChecksAndRadioBullets)
         TMenuWatchdog closeSoon(300);
         menu->Popup(160, 160);
     }
-    struct TShown {
-        std::wstring Text;
-        UINT Type, State;
-    } const expected[]{
+    const std::tuple<std::wstring, UINT, UINT> expected[]{  // text, type, state
         {L"&Dock\tCtrl+D", MFT_STRING, 0},  {L"", MFT_SEPARATOR, 0},
         {L"Checked", MFT_STRING, MFS_CHECKED}, {L"R1", MFT_RADIOCHECK, 0},
         {L"R2", MFT_RADIOCHECK, MFS_CHECKED},  {L"Other", MFT_RADIOCHECK, MFS_CHECKED},
@@ -187,9 +188,7 @@ TEST(Menus, TheBuiltMenuShowsCaptionsShortcutsChecksAndRadioBullets)
         MENUITEMINFOW mi{};
         mi.cbSize = sizeof(mi), mi.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_STRING, mi.dwTypeData = text, mi.cch = 32;
         GetMenuItemInfoW(h, i, TRUE, &mi);
-        EXPECT_EQ(text, expected[i].Text);
-        EXPECT_EQ(mi.fType, expected[i].Type) << i;
-        EXPECT_EQ(mi.fState & (MFS_CHECKED | MFS_DISABLED), expected[i].State) << i;
+        EXPECT_EQ(std::tuple(std::wstring(text), mi.fType, mi.fState & (MFS_CHECKED | MFS_DISABLED)), expected[i]) << i;
     }
     wchar_t inner[32] = {};
     GetMenuStringW(GetSubMenu(h, 7), 0, inner, 32, MF_BYPOSITION);
@@ -205,6 +204,7 @@ TEST(Menus, StoredMenusKeepTheirItemTreeAndNonDefaultValues)
                                   L"      RadioItem = True\n    end\n  end\nend\n";
     auto form = std::make_unique<TForm>(nullptr);
     auto* box = new TScrollBox(form.get());
+    box->SetName(L"Box");
     ReadComponentFromText(form.get(), ReadLayoutText(L"object F: TForm\n" + menuText + L"end\n"));
     auto* menu = dynamic_cast<TPopupMenu*>(form->FindComponent(L"Menu1"));
     ASSERT_NE(menu, nullptr);
