@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "InputScript.h"
+#include "ScopeExit.h"
 #include "StdCtrls.h"
 #include "test_dock_support.h"
 
@@ -15,11 +16,11 @@ protected:
         auto* item = new TMenuItem(Form);
         item->SetCaption(caption);
         item->SetShortCut(shortCut);
-        item->OnClick = [this, caption](TObject*) { Clicks.push_back(caption); };
+        item->OnClick = [this, caption](TObject*) { Clicks += caption; };
         menu->Items()->Add(item);
         return menu;
     }
-    std::vector<std::wstring> Clicks;
+    std::wstring Clicks;
 };
 
 TEST_F(PopupMenuTest, DocksAndToolWindowsShowTheirMenusDockedAndFloating)
@@ -28,11 +29,7 @@ TEST_F(PopupMenuTest, DocksAndToolWindowsShowTheirMenusDockedAndFloating)
     TToolWindow97* bar = MakeBar(Dock, 190, 24);
     bar->SetHideWhenInactive(false);
     bar->SetPopupMenu(Menu(L"bar", ShortCut('B', {ssCtrl})));
-    auto put = [&](auto* c, TWinControl* parent, RECT bounds) {
-        c->SetBoundsRect(bounds);
-        c->SetParent(parent);
-        return c;
-    };
+    auto put = [](auto* c, TWinControl* parent, RECT r) { return c->SetBoundsRect(r), c->SetParent(parent), c; };
     TButton* button = put(new TButton(Form), bar, {70, 0, 120, 24});
     TEdit* barEdit = put(new TEdit(Form), bar, {130, 0, 185, 24});
     TEdit* edit = put(new TEdit(Form), Form, {10, 150, 110, 174});
@@ -43,7 +40,7 @@ TEST_F(PopupMenuTest, DocksAndToolWindowsShowTheirMenusDockedAndFloating)
         std::function<POINT()> At;  // right-clicked; or Ctrl+Key with the focus in Focus
         TEdit* Focus;
         WORD Key;
-        std::wstring Click;
+        const wchar_t* Click;
     };
     const auto handle = [&] { return POINT{WindowRectOf(bar).left + 4, WindowRectOf(bar).top + 12}; };
     const auto onButton = [&] { return button->ClientToScreen({25, 12}); };
@@ -67,37 +64,27 @@ TEST_F(PopupMenuTest, DocksAndToolWindowsShowTheirMenusDockedAndFloating)
             PumpMessages(30);
         }
         Clicks.clear();
+        const UINT_PTR watchdog = SetTimer(nullptr, 0, 5000, [](HWND, UINT, UINT_PTR, DWORD) { EndMenu(); });
+        TScopeExit endMenu([watchdog] { KillTimer(nullptr, watchdog), EndMenu(); });
+        const POINT at = row.Focus ? POINT{-1, -1} : row.At();  // no menu for a key
+        RECT shown{-1, -1, -1, -1};
+        TInputScript script;
         if (row.Focus) {
             BringToFront(Form->Handle());
             SetFocus(row.Focus->Handle());
             PumpMessages(20);
             ASSERT_EQ(GetFocus(), row.Focus->Handle());
-            for (WORD k : {WORD{VK_CONTROL}, row.Key})
-                SendKey(k, true);
-            for (WORD k : {row.Key, WORD{VK_CONTROL}})
-                SendKey(k, false);
+            SendKey(VK_CONTROL, true), SendKey(row.Key, true), SendKey(row.Key, false), SendKey(VK_CONTROL, false);
             PumpMessages(60);
-            EXPECT_EQ(Clicks, std::vector<std::wstring>{row.Click});
-            continue;
+        } else {
+            script.Move(at).Then([] { SendMouseButton(true, true), SendMouseButton(false, true); });
         }
-        const POINT at = row.At();
-        RECT shown{-1, -1, -1, -1};
-        const UINT_PTR watchdog = SetTimer(nullptr, 0, 5000, [](HWND, UINT, UINT_PTR, DWORD) { EndMenu(); });
-        TInputScript script;
-        script.Move(at)
-            .Then([] { SendMouseButton(true, true), SendMouseButton(false, true); })
-            .Wait(2)
-            .Then([&] { GetWindowRect(FindWindowW(L"#32768", nullptr), &shown); })
-            .Key(VK_DOWN, true)
-            .Key(VK_DOWN, false)
-            .Key(VK_RETURN, true)
-            .Key(VK_RETURN, false);
-        const bool ran = script.Run();
-        KillTimer(nullptr, watchdog);
-        EndMenu();
-        ASSERT_TRUE(ran);
+        script.Wait(2).Then([&] { GetWindowRect(FindWindowW(L"#32768", nullptr), &shown); });
+        if (!row.Focus)
+            script.Key(VK_DOWN, true).Key(VK_DOWN, false).Key(VK_RETURN, true).Key(VK_RETURN, false);
+        ASSERT_TRUE(script.Run());
         EXPECT_EQ(shown.left, at.x) << "no menu, or not at the point";
         EXPECT_EQ(shown.top, at.y);
-        EXPECT_EQ(Clicks, std::vector<std::wstring>{row.Click});
+        EXPECT_EQ(Clicks, row.Click);
     }
 }
