@@ -41,6 +41,7 @@ const TClassInfo& TMainForm::StaticClassInfo()
 TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner)
 {
     LoadLayout();
+    FView = TPictureView(image);
     // At the DPI loading scaled the layout to: that of the monitor the form is centred on.
     SetWidth(ScaleValue(330, PixelsPerInch(), DefaultPixelsPerInch));
     SetHeight(ScaleValue(90, PixelsPerInch(), DefaultPixelsPerInch));
@@ -85,10 +86,8 @@ void TMainForm::StartTimerTimer(TObject*)
         if (dc)
             CountedReleaseDC(desktop, dc);
     });
-    HWND target = GetForegroundWindow();
-    RECT r{};
-    GetWindowRect(target, &r);
-    const int32_t width = r.right - r.left, height = r.bottom - r.top;
+    const TCaptureTarget target = FSource.AtStart();
+    const int32_t width = target.Area.Width, height = target.Area.Height;
 
     auto frame = std::make_unique<TBitmap>();
     frame->SetPixelFormat(pf32bit);
@@ -96,7 +95,6 @@ void TMainForm::StartTimerTimer(TObject*)
     frame->SetHeight(height);
     const int32_t frameHeight = frame->Height();
     std::vector<uint8_t*> rows(static_cast<size_t>(frameHeight));
-    std::vector<uint8_t*> shownRows(static_cast<size_t>(frameHeight));
     for (int32_t i = 0; i < frameHeight; ++i)
         rows[static_cast<size_t>(i)] = static_cast<uint8_t*>(frame->ScanLine(i));
     frame->Canvas()->Handle();  // the frame's DC is made here, not on the first tick
@@ -105,9 +103,10 @@ void TMainForm::StartTimerTimer(TObject*)
     Offset = offset;
     DesktopWnd = desktop;
     DesktopDC = std::exchange(dc, nullptr);
-    TargetWnd = target;
-    CaptureLeft = r.left;
-    CaptureTop = r.top;
+    FSource.Use(target);
+    TargetWnd = target.Window;
+    CaptureLeft = target.Area.Left;
+    CaptureTop = target.Area.Top;
     CaptureWidth = width;
     CaptureHeight = height;
     Frame = std::move(frame);
@@ -118,10 +117,8 @@ void TMainForm::StartTimerTimer(TObject*)
     RightStart = g.RightStart;
     RedShift = g.RedShift;
     Rows = std::move(rows);
-    ShownRows = std::move(shownRows);
 
-    // The picture is in physical pixels, never scaled; the margin around it follows the DPI.
-    image->SetBounds(image->Left(), image->Top(), ShownWidth(), FrameHeight);
+    FView.Fit(HalfWidth, FrameHeight);
     const SIZE window = SizeAroundImage();
     SetBounds(Left(), Top(), window.cx, window.cy);
     LoopTimer->SetEnabled(true);
@@ -177,17 +174,20 @@ void TMainForm::LoopTimerTimer(TObject*)
         if (!done)
             LoopTimer->SetEnabled(false);
     });
+    TScreenArea area;
+    if (!FSource.AtFrame(area)) {
+        LoopTimer->SetEnabled(false);  // the target is gone: the last picture stays, as after Stop
+        done = true;
+        return;
+    }
     HDC frameDC = Frame->Canvas()->Handle();
-    BitBlt(frameDC, 0, 0, FrameWidth, FrameHeight, DesktopDC, CaptureLeft, CaptureTop, SRCCOPY);
+    BitBlt(frameDC, 0, 0, FrameWidth, FrameHeight, DesktopDC, area.Left, area.Top, SRCCOPY);
     GdiFlush();  // the pixels are read directly next
     if (FMethod == amColour && !FSwapEyes)
         ComposeAnaglyph(Rows.data(), FrameHeight, HalfWidth, RightStart, RedShift, FrameWidth, Offset);
     else
         ComposeAnaglyphMethod(Rows.data(), FrameHeight, FrameWidth, Offset, FMethod, FSwapEyes);
-    if (FHalfWidthPair)
-        ShowStretched();
-    else
-        BitBlt(image->Canvas()->Handle(), 0, 0, image->Width(), image->Height(), frameDC, 0, 0, SRCCOPY);
+    FView.Show(frameDC, Rows.data(), HalfWidth, FrameHeight);
     image->Invalidate();
     done = true;
 }
@@ -212,97 +212,15 @@ void TMainForm::QuitBtnClick(TObject*)
 
 // ---- viewing options ------------------------------------------------------------------------
 
-namespace {
-
-TMenuItem* AddItem(TPopupMenu* Menu, const wchar_t* Caption, TShortCut Key = scNone, int RadioGroup = 0)
-{
-    auto* item = new TMenuItem(nullptr);  // the menu's root item deletes its items
-    Menu->Items()->Add(item);
-    item->SetCaption(Caption);
-    item->SetShortCut(Key);
-    item->SetRadioItem(RadioGroup != 0);
-    item->SetGroupIndex(RadioGroup);
-    return item;
-}
-
-}  // namespace
-
-void TMainForm::BuildOptionsMenu()
-{
-    // Every shortcut holds Ctrl: the toolkit offers such keys to the menus before the focused
-    // edit box, and the box needs none of them (a one-line box has no use for the page keys).
-    OptionsMenu = new TPopupMenu(this);
-    static const struct {
-        const wchar_t* Caption;
-        WORD Key;
-    } methods[] = {{L"Colour anaglyph", '1'}, {L"Half-colour anaglyph", '2'}, {L"Grey anaglyph", '3'},
-                   {L"Dubois anaglyph", '4'}};
-    for (int m = amColour; m <= amDubois; ++m) {
-        FMethodItems[m] = AddItem(OptionsMenu, methods[m].Caption, scCtrl | methods[m].Key, 1);
-        FMethodItems[m]->OnClick = [this, m](TObject*) { SetMethod(static_cast<TAnaglyphMethod>(m)); };
-    }
-    AddItem(OptionsMenu, L"-");
-    FSwapItem = AddItem(OptionsMenu, L"Swap eyes", scCtrl | 'E');
-    FSwapItem->OnClick = [this](TObject*) { SetSwapEyes(!FSwapEyes); };
-    FHalfWidthItem = AddItem(OptionsMenu, L"Half-width pair", scCtrl | 'D');
-    FHalfWidthItem->OnClick = [this](TObject*) { SetHalfWidthPair(!FHalfWidthPair); };
-    AddItem(OptionsMenu, L"-");
-    static const wchar_t* const rates[] = {L"10 frames/s", L"30 frames/s", L"60 frames/s"};
-    for (int r = fr10; r <= fr60; ++r) {
-        FRateItems[r] = AddItem(OptionsMenu, rates[r], scNone, 2);
-        FRateItems[r]->OnClick = [this, r](TObject*) { SetFrameRate(static_cast<TFrameRate>(r)); };
-    }
-    AddItem(OptionsMenu, L"-");
-    AddItem(OptionsMenu, L"Increase shift", scCtrl | VK_PRIOR)->OnClick = [this](TObject*) { ChangeShift(1); };
-    AddItem(OptionsMenu, L"Decrease shift", scCtrl | VK_NEXT)->OnClick = [this](TObject*) { ChangeShift(-1); };
-    AddItem(OptionsMenu, L"-");
-    FTopItem = AddItem(OptionsMenu, L"Always on top", scCtrl | 'T');
-    FTopItem->OnClick = [this](TObject*) { SetAlwaysOnTop(!FAlwaysOnTop); };
-
-    OptionsMenu->OnPopup = [this](TObject* Sender) { OptionsMenuPopup(Sender); };
-    OptionsMenuPopup(OptionsMenu);
-    for (TControl* c : {static_cast<TControl*>(image), static_cast<TControl*>(ScrollBox1),
-                        static_cast<TControl*>(Dock971), static_cast<TControl*>(ToolWindow971)})
-        c->SetPopupMenu(OptionsMenu);
-}
-
-void TMainForm::OptionsMenuPopup(TObject*)
-{
-    FMethodItems[FMethod]->SetChecked(true);
-    FSwapItem->SetChecked(FSwapEyes);
-    FHalfWidthItem->SetChecked(FHalfWidthPair);
-    FRateItems[FFrameRate]->SetChecked(true);
-    FTopItem->SetChecked(FAlwaysOnTop);
-}
-
-int32_t TMainForm::ShownWidth() const
-{
-    return FHalfWidthPair ? 2 * HalfWidth : HalfWidth;
-}
-
-void TMainForm::ShowStretched()
-{
-    image->Canvas();  // the surface is made on the first frame, at the image's size
-    TBitmap* shown = image->Bitmap();
-    const int32_t height = std::min(FrameHeight, static_cast<int32_t>(shown->Height()));
-    if (HalfWidth <= 0 || height <= 0 || shown->Width() < 2 * HalfWidth)
-        return;
-    auto* top = static_cast<uint8_t*>(shown->ScanLine(0));
-    const ptrdiff_t stride = shown->ScanLineStride();
-    for (int32_t i = 0; i < height; ++i)
-        ShownRows[static_cast<size_t>(i)] = top + i * stride;
-    StretchRowsDouble(Rows.data(), ShownRows.data(), height, HalfWidth);
-}
-
 void TMainForm::SetHalfWidthPair(bool value)
 {
-    if (FHalfWidthPair == value)
+    if (FView.DoubleWidth() == value)
         return;
-    FHalfWidthPair = value;
+    FView.SetDoubleWidth(value);
     // A running capture shows its next frame at the new width; the window keeps its size, as it
     // does between starts.
     if (Frame && LoopTimer->Enabled())
-        image->SetBounds(image->Left(), image->Top(), ShownWidth(), FrameHeight);
+        FView.Fit(HalfWidth, FrameHeight);
 }
 
 UINT TMainForm::FrameInterval(TFrameRate Rate)
@@ -321,8 +239,9 @@ void TMainForm::SetFrameRate(TFrameRate value)
 
 void TMainForm::ChangeShift(int32_t Delta)
 {
-    // A capture's own N, not the box: the box may hold a text no start has taken yet.
-    const int64_t from = Frame ? Offset : StrToInt(Edit1->Text());
+    // The number the user sees; the capture's own N when the box holds none.
+    int32_t shown = 0;
+    const int64_t from = TryStrToInt(Edit1->Text(), shown) ? shown : Frame ? Offset : StrToInt(Edit1->Text());
     const auto to = static_cast<int32_t>(std::clamp<int64_t>(from + Delta, std::numeric_limits<int32_t>::min(),
                                                              std::numeric_limits<int32_t>::max()));
     if (Frame) {

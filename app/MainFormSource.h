@@ -8,9 +8,11 @@
 #include <vector>
 
 #include "Anaglyph.h"
+#include "CaptureSource.h"
 #include "ExtCtrls.h"
 #include "Forms.h"
 #include "Menus.h"
+#include "PictureView.h"
 #include "StdCtrls.h"
 #include "TB97.h"
 #include "TB97Tlwn.h"
@@ -68,15 +70,16 @@ public:
     bool SwapEyes() const { return FSwapEyes; }
     void SetSwapEyes(bool value) { FSwapEyes = value; }
     // The pair's views are squeezed to half width: the composed half is shown at twice its width.
-    bool HalfWidthPair() const { return FHalfWidthPair; }
+    bool HalfWidthPair() const { return FView.DoubleWidth(); }
     void SetHalfWidthPair(bool value);
     TFrameRate FrameRate() const { return FFrameRate; }
     void SetFrameRate(TFrameRate value);
     bool AlwaysOnTop() const { return FAlwaysOnTop; }
     void SetAlwaysOnTop(bool value);
-    // Moves the shift N by Delta pixels, saturating at the 32-bit range: a running or frozen
-    // capture takes it from its next frame, and the edit box shows it for later starts. Before
-    // any start the edit box alone changes; a text there that is not an integer is reported.
+    // Moves the shift N by Delta pixels, saturating at the 32-bit range, from the number the edit
+    // box shows (the capture's N when the box holds no integer): a running or frozen capture takes
+    // it from its next frame, and the edit box shows it for later starts. Before any start, a text
+    // in the box that is not an integer is reported and nothing changes.
     void ChangeShift(int32_t Delta);
 
     static UINT FrameInterval(TFrameRate Rate);
@@ -99,11 +102,8 @@ private:
     void BuildOptionsMenu();
     // Check marks from the options, before the menu shows.
     void OptionsMenuPopup(TObject* Sender);
-    // The shown picture's width: the composed half, doubled for a half-width pair.
-    int32_t ShownWidth() const;
     // The window's outer size around the image at the window's DPI: 40 pixels at 96 DPI.
     SIZE SizeAroundImage() const;
-    void ShowStretched();
     void ApplyTopmost();
     void AppMessage(MSG& Msg, bool& Handled);
     bool OverPicture(POINT Screen);
@@ -113,12 +113,10 @@ private:
     TMenuItem* FHalfWidthItem = nullptr;
     TMenuItem* FRateItems[3] = {};
     TMenuItem* FTopItem = nullptr;
-    // Rows of the image's surface for the stretched picture; sized at each start, pointed
-    // at the surface on every stretched frame (the surface is remade when the image resizes).
-    std::vector<uint8_t*> ShownRows;
+    TCaptureSource FSource;
+    TPictureView FView{nullptr};
     TAnaglyphMethod FMethod = amColour;
     bool FSwapEyes = false;
-    bool FHalfWidthPair = false;
     TFrameRate FFrameRate = fr10;
     bool FAlwaysOnTop = false;
     int FWheelRest = 0;  // wheel movement short of a notch (high-resolution wheels)

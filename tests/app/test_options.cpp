@@ -52,12 +52,17 @@ TEST_F(OptionsTest, WheelOverThePictureMovesTheShiftOfTheRunningCaptureWhereverT
     RevealNextFrame();
     const POINT picture = MainForm->image->ClientToScreen(POINT{150, 100});
     const POINT toolbar = MainForm->Edit1->ClientToScreen(POINT{10, 10});
-    struct { POINT At; bool Floating, Shift; int Deltas[2], Offset /* after the row */; } rows[] = {
-        {picture, false, false, {WHEEL_DELTA, 0}, 31}, {picture, false, true, {-WHEEL_DELTA, 0}, 21},
-        {picture, true, false, {60, 60}, 22},          {picture, true, true, {WHEEL_DELTA, -60}, 32},
-        {toolbar, false, false, {WHEEL_DELTA, 0}, 32}, {picture, false, false, {-60, 0}, 31},
+    // Box: a text typed before the row; the wheel counts from what the box shows, from the
+    // capture's N when that is no integer.
+    struct { POINT At; bool Floating, Shift; int Deltas[2], Offset /* after the row */; const wchar_t* Box; } rows[] = {
+        {picture, false, false, {WHEEL_DELTA, 0}, 31, nullptr}, {picture, false, true, {-WHEEL_DELTA, 0}, 21, nullptr},
+        {picture, true, false, {60, 60}, 22, nullptr},          {picture, true, true, {WHEEL_DELTA, -60}, 32, nullptr},
+        {toolbar, false, false, {WHEEL_DELTA, 0}, 32, nullptr}, {picture, false, false, {-60, 0}, 31, nullptr},
+        {picture, false, false, {WHEEL_DELTA, 0}, 51, L"50"},   {picture, true, true, {-WHEEL_DELTA, 0}, 41, L"4x"},
     };
     for (const auto& c : rows) {
+        if (c.Box)
+            MainForm->Edit1->SetText(c.Box);
         MainForm->ToolWindow971->SetDockedTo(c.Floating ? nullptr : MainForm->Dock971);
         PumpMessages(50);
         MainForm->Edit1->SetFocus();
@@ -77,7 +82,7 @@ TEST_F(OptionsTest, WheelOverThePictureMovesTheShiftOfTheRunningCaptureWhereverT
     }
     MainForm->ToolWindow971->SetDockedTo(MainForm->Dock971);
     RevealNextFrame();
-    ExpectScreenShows(ExpectedPixels(r, 31), 200, 240, 1);  // the next frame uses the new shift
+    ExpectScreenShows(ExpectedPixels(r, 41), 200, 240, 1);  // the next frame uses the new shift
 }
 
 TEST_F(OptionsTest, FrameRateRestartsTheRunningTimerAtOnceWithoutANewStart)

@@ -1,0 +1,67 @@
+// The options' right-click menu of the main window: its items, their shortcuts and check marks.
+#include "MainFormSource.h"
+
+namespace {
+
+// An item appended to Parent (the menu's root or a submenu item), which deletes it.
+TMenuItem* AddItem(TMenuItem* Parent, const wchar_t* Caption, TShortCut Key = scNone, int RadioGroup = 0)
+{
+    auto* item = new TMenuItem(nullptr);
+    Parent->Add(item);
+    item->SetCaption(Caption);
+    item->SetShortCut(Key);
+    item->SetRadioItem(RadioGroup != 0);
+    item->SetGroupIndex(RadioGroup);
+    return item;
+}
+
+}  // namespace
+
+void TMainForm::BuildOptionsMenu()
+{
+    // Every shortcut holds Ctrl: the toolkit offers such keys to the menus before the focused
+    // edit box, and the box needs none of them (a one-line box has no use for the page keys).
+    OptionsMenu = new TPopupMenu(this);
+    TMenuItem* root = OptionsMenu->Items();
+    static const struct {
+        const wchar_t* Caption;
+        WORD Key;
+    } methods[] = {{L"Colour anaglyph", '1'}, {L"Half-colour anaglyph", '2'}, {L"Grey anaglyph", '3'},
+                   {L"Dubois anaglyph", '4'}};
+    for (int m = amColour; m <= amDubois; ++m) {
+        FMethodItems[m] = AddItem(root, methods[m].Caption, scCtrl | methods[m].Key, 1);
+        FMethodItems[m]->OnClick = [this, m](TObject*) { SetMethod(static_cast<TAnaglyphMethod>(m)); };
+    }
+    AddItem(root, L"-");
+    FSwapItem = AddItem(root, L"Swap eyes", scCtrl | 'E');
+    FSwapItem->OnClick = [this](TObject*) { SetSwapEyes(!FSwapEyes); };
+    FHalfWidthItem = AddItem(root, L"Half-width pair", scCtrl | 'D');
+    FHalfWidthItem->OnClick = [this](TObject*) { SetHalfWidthPair(!HalfWidthPair()); };
+    AddItem(root, L"-");
+    static const wchar_t* const rates[] = {L"10 frames/s", L"30 frames/s", L"60 frames/s"};
+    for (int r = fr10; r <= fr60; ++r) {
+        FRateItems[r] = AddItem(root, rates[r], scNone, 2);
+        FRateItems[r]->OnClick = [this, r](TObject*) { SetFrameRate(static_cast<TFrameRate>(r)); };
+    }
+    AddItem(root, L"-");
+    AddItem(root, L"Increase shift", scCtrl | VK_PRIOR)->OnClick = [this](TObject*) { ChangeShift(1); };
+    AddItem(root, L"Decrease shift", scCtrl | VK_NEXT)->OnClick = [this](TObject*) { ChangeShift(-1); };
+    AddItem(root, L"-");
+    FTopItem = AddItem(root, L"Always on top", scCtrl | 'T');
+    FTopItem->OnClick = [this](TObject*) { SetAlwaysOnTop(!FAlwaysOnTop); };
+
+    OptionsMenu->OnPopup = [this](TObject* Sender) { OptionsMenuPopup(Sender); };
+    OptionsMenuPopup(OptionsMenu);
+    for (TControl* c : {static_cast<TControl*>(image), static_cast<TControl*>(ScrollBox1),
+                        static_cast<TControl*>(Dock971), static_cast<TControl*>(ToolWindow971)})
+        c->SetPopupMenu(OptionsMenu);
+}
+
+void TMainForm::OptionsMenuPopup(TObject*)
+{
+    FMethodItems[FMethod]->SetChecked(true);
+    FSwapItem->SetChecked(FSwapEyes);
+    FHalfWidthItem->SetChecked(HalfWidthPair());
+    FRateItems[FFrameRate]->SetChecked(true);
+    FTopItem->SetChecked(FAlwaysOnTop);
+}
