@@ -27,8 +27,8 @@ struct TComposeRowPlan {
 };
 
 // The generic kernel's 3 x 6 tables, by index; 0 to 3 are the red/cyan methods.
-enum { atRedCyan = 0, atGreenMagenta = 4, atAmberBlue = 8, atRedBlueGrey = 12,
-       atRedGreenGrey = 13, atCount = 14 };
+constexpr int atRedCyan = 0, atGreenMagenta = 4, atAmberBlue = 8, atRedBlueGrey = 12,
+              atRedGreenGrey = 13, atCount = 14;
 
 // What the views and interleavings need per frame (see TComposePlan).
 struct TViewRowPlan {
