@@ -102,7 +102,15 @@ struct TAvx2 {
         return _mm256_or_si256(Out, _mm256_and_si256(Src, Set1(int32_t(Mask))));
     }
     static T InsertClean(T Out, T Src) { return _mm256_or_si256(Out, Src); }
-    static T SpreadGrey(T S) { return _mm256_shuffle_epi8(S, Shuffle(0x80800202u, 4)); }
+    template <uint32_t Bytes>
+    static T Place(T S)
+    {
+        if constexpr (Bytes == 4)
+            return _mm256_and_si256(S, Set1(0x00FF0000));
+        constexpr uint32_t Pattern = (Bytes & 1 ? 0x02u : 0x80u) | (Bytes & 2 ? 0x02u : 0x80u) << 8 |
+                                     (Bytes & 4 ? 0x02u : 0x80u) << 16 | 0x80u << 24;
+        return _mm256_shuffle_epi8(S, Shuffle(Pattern, 4));
+    }
 
     // A byte shuffle given for pixel 0 of each 4-pixel lane, source bytes moving by Step per
     // pixel; 0x80 and above (still so after the additions) give 0.

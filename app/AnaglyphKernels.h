@@ -188,7 +188,7 @@ struct TWeighing {
 
     static constexpr int32_t Weight(int Out, int In)
     {
-        return In >= wLr && In <= wRb ? AnaglyphTables[Table][Out][In] : 0;
+        return Out >= wRed && In >= wLr && In <= wRb ? AnaglyphTables[Table][Out][In] : 0;
     }
 
     // The input an output channel copies unchanged (weight 65536 on an input of the same
@@ -273,14 +273,32 @@ struct TWeighing {
         return Computed(Out) && (Lo < 0 || (Hi >> 16) > 255);
     }
     static constexpr bool Clamped = NeedsClamp(wRed) || NeedsClamp(wGreen) || NeedsClamp(wBlue);
-    static constexpr bool SameAsGreen(int Out)
+
+    // Channels with equal weights (the grey of one eye in two channels) are summed once.
+    static constexpr bool SameWeights(int A, int B)
     {
         for (int K = wLr; K <= wRb; ++K)
-            if (Weight(Out, K) != Weight(wGreen, K))
+            if (Weight(A, K) != Weight(B, K))
                 return false;
-        return Computed(wGreen);
+        return true;
     }
-    static constexpr bool BlueIsGreen = SameAsGreen(wBlue);
+    static constexpr int FirstLike(int Out)
+    {
+        for (int C = wRed; C < Out; ++C)
+            if (Computed(C) && SameWeights(C, Out))
+                return C;
+        return Out;
+    }
+    static constexpr bool Zeroed(int Out) { return SameWeights(Out, -1); }  // Weight(-1, K) is 0
+    // Byte positions within a pixel (bit 0 blue, 1 green, 2 red) of the channels summed as Out.
+    static constexpr uint32_t BytesLike(int Out)
+    {
+        uint32_t Bytes = 0;
+        for (int C = wRed; C <= wBlue; ++C)
+            if (Computed(C) && FirstLike(C) == Out)
+                Bytes |= 1u << (2 - C);
+        return Bytes;
+    }
 
     // Byte masks of the copied channels within a pixel, from the left and from the right eye.
     static constexpr uint32_t CopyMask(bool Left)
@@ -302,9 +320,10 @@ struct TWeighing {
 //   PackClamped(Blue, Green, Red)       channels (the high 16 bits of 32-bit lanes) to clamped
 //                                       bytes in pixel order, fourth byte 0;
 //   Fourth(D), Insert(Out, Mask, Src)   a pixel built from D's fourth byte, then from the bytes
-//                                       of Src under Mask (Insert may assume them 0 in Out;
-//                                       InsertClean also that Src is 0 outside Mask);
-//   SpreadGrey(S)                       byte 2 of each lane into bytes 0 and 1, the rest 0;
+//                                       of Src under Mask (Insert may assume them 0 in Out);
+//   InsertClean(Out, Src)               the same for an Src that is 0 outside the bytes it sets;
+//   Place<Bytes>(S)                     byte 2 of each lane into the bytes set in Bytes (bit 0
+//                                       byte 0 ...), the rest 0;
 //   LoadSome(P, N), StoreSome(P, V, N)  the first N < Pixels pixels only.
 template <class V, int Table, class Layout>
 struct TWeightedMix {
@@ -342,27 +361,40 @@ struct TWeightedMix {
             return V::Zero();
     }
 
+    // The channel summed as C placed in all its bytes, when C is the first of its kind.
+    template <int C>
+    static T Place(T Out, T S)
+    {
+        if constexpr (W::Computed(C) && W::FirstLike(C) == C && !W::Zeroed(C))
+            return V::InsertClean(Out, V::template Place<W::BytesLike(C)>(S));
+        else
+            return Out;
+    }
+
     static T Mix(T L, T R, T D)
     {
         T P[N];
         V::template FormPairs<W>(L, R, P);
-        const T Red = Sum<wRed>(P), Green = Sum<wGreen>(P);
-        const T Blue = W::BlueIsGreen ? Green : Sum<wBlue>(P);
+        const T Red = Sum<wRed>(P);
+        T Green, Blue;
+        if constexpr (W::FirstLike(wGreen) == wRed)
+            Green = Red;
+        else
+            Green = Sum<wGreen>(P);
+        if constexpr (W::FirstLike(wBlue) == wRed)
+            Blue = Red;
+        else if constexpr (W::FirstLike(wBlue) == wGreen)
+            Blue = Green;
+        else
+            Blue = Sum<wBlue>(P);
         T Out = V::Fourth(D);
         if constexpr (W::Clamped) {
             Out = V::InsertClean(Out, V::PackClamped(Blue, Green, Red));
         } else {
             // Every channel stays in [0, 255]: its byte is bits 16 to 23 of the sum.
-            if constexpr (W::Computed(wRed))
-                Out = V::Insert(Out, 0x00FF0000, Red);
-            if constexpr (W::BlueIsGreen) {
-                Out = V::InsertClean(Out, V::SpreadGrey(Green));
-            } else {
-                if constexpr (W::Computed(wGreen))
-                    Out = V::Insert(Out, 0x0000FF00, V::template ShiftRight<8>(Green));
-                if constexpr (W::Computed(wBlue))
-                    Out = V::Insert(Out, 0x000000FF, V::template ShiftRight<16>(Blue));
-            }
+            Out = Place<wRed>(Out, Red);
+            Out = Place<wGreen>(Out, Green);
+            Out = Place<wBlue>(Out, Blue);
         }
         if constexpr (W::CopyMask(true) != 0)
             Out = V::Insert(Out, W::CopyMask(true), L);

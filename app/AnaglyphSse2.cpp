@@ -111,10 +111,18 @@ struct TSse2 {
     static T Fourth(T D) { return And(D, Set1(int32_t(0xFF000000u))); }
     static T Insert(T Out, uint32_t Mask, T Src) { return Or(Out, And(Src, Set1(int32_t(Mask)))); }
     static T InsertClean(T Out, T Src) { return Or(Out, Src); }
-    static T SpreadGrey(T S)
+    template <uint32_t Bytes>
+    static T Place(T S)
     {
+        if constexpr (Bytes == 4)
+            return And(S, Set1(0x00FF0000));
         const T G = _mm_srli_epi32(S, 16);  // the channel stays in [0, 255]: nothing above it
-        return Or(G, _mm_slli_epi32(G, 8));
+        T Out = Bytes & 1 ? G : Zero();
+        if constexpr ((Bytes & 2) != 0)
+            Out = Or(Out, _mm_slli_epi32(G, 8));
+        if constexpr ((Bytes & 4) != 0)
+            Out = Or(Out, _mm_slli_epi32(G, 16));
+        return Out;
     }
 
     // Words of each pixel swapped: r, fourth byte, b, g.
