@@ -1,5 +1,7 @@
-// Red/cyan anaglyph composition of a side-by-side stereo frame, in place. No Windows header here:
-// the same code is built for Windows and natively (sanitizers, unit tests, benchmark).
+// Composition of a stereo frame: today's red/cyan anaglyph of a side-by-side frame, in place
+// (first part), and the composition plan for every pair of glasses, pair layout and display
+// (last part). No Windows header here: the same code is built for Windows and natively
+// (sanitizers, unit tests, benchmark).
 //
 // A frame is W x H pixels of 4 bytes (blue, green, red, fourth byte), reached through a table of
 // row pointers, entry i being row i from the top; a row is W pixels, 4 * W bytes. The table is the
