@@ -27,8 +27,12 @@ namespace {
 
 // The plan of H destination pixels per row of W pixels, each from the left-eye pixel LeftShift
 // and the right-eye pixel RightShift further on; the left eye only where it lies in the row.
+// LeftShift is clamped to [-W, W] before it is narrowed: beyond that it reaches no pixel of the
+// row either way, and with the eyes swapped it can exceed 32 bits (HalfWidth - 1 + N), which a
+// 32-bit ptrdiff_t would wrap around.
 TComposeRowPlan PlanRows(int64_t H, int64_t LeftShift, int64_t RightShift, int64_t W)
 {
+    LeftShift = std::clamp<int64_t>(LeftShift, -W, W);
     const int64_t LeftFirst = std::clamp<int64_t>(-LeftShift, 0, H);
     const int64_t LeftEnd = std::clamp<int64_t>(W - LeftShift, LeftFirst, H);
     return {static_cast<std::ptrdiff_t>(H), static_cast<std::ptrdiff_t>(LeftShift),
@@ -105,13 +109,23 @@ TComposeImpl BestImpl()
     return ciScalar;
 }
 
-void RunImpl(TComposeImpl Impl, uint8_t* const* Rows, int32_t FrameHeight,
-             const TComposeRowPlan& Plan, TAnaglyphMethod Method)
+void RunImpl(TComposeImpl Impl, uint8_t* const* Rows, int32_t Height, const TComposeRowPlan& Plan,
+             int Table)
 {
     switch (Impl) {
-    case ciAvx2: ComposeRowsAvx2(Rows, FrameHeight, Plan, Method); break;
-    case ciSse2: ComposeRowsSse2(Rows, FrameHeight, Plan, Method); break;
-    case ciScalar: ComposeRowsScalar(Rows, FrameHeight, Plan, Method); break;
+    case ciAvx2: ComposeRowsAvx2(Rows, Height, Plan, Table); break;
+    case ciSse2: ComposeRowsSse2(Rows, Height, Plan, Table); break;
+    case ciScalar: ComposeRowsScalar(Rows, Height, Plan, Table); break;
+    }
+}
+
+void RunShow(TComposeImpl Impl, const uint8_t* const* Frame, uint8_t* const* Out,
+             const TViewRowPlan& P)
+{
+    switch (Impl) {
+    case ciAvx2: ShowRowsAvx2(Frame, Out, P); break;
+    case ciSse2: ShowRowsSse2(Frame, Out, P); break;
+    case ciScalar: ShowRowsScalar(Frame, Out, P); break;
     }
 }
 
@@ -127,27 +141,23 @@ void RunStretch(TComposeImpl Impl, const uint8_t* const* Src, uint8_t* const* Ds
     }
 }
 
-struct TScalarStretch {
-    static constexpr std::ptrdiff_t Pixels = 1;
-    static void Stretch(uint8_t* Dst, const uint8_t* Src)
-    {
-        std::memcpy(Dst, Src, 4);
-        std::memcpy(Dst + 4, Src, 4);
-    }
-};
-
 }  // namespace
 
-void ComposeRowsScalar(uint8_t* const* Rows, int32_t FrameHeight, const TComposeRowPlan& Plan,
-                       TAnaglyphMethod Method)
+void ComposeRowsScalar(uint8_t* const* Rows, int32_t Height, const TComposeRowPlan& Plan,
+                       int Table)
 {
-    ComposeRowsFor<TWeightedPixel, TColourPixel>(Rows, FrameHeight, Plan, Method);
+    ComposeRowsFor<TWeightedPixel, TColourPixel>(Rows, Height, Plan, Table);
 }
 
 void StretchRowsScalar(const uint8_t* const* Src, uint8_t* const* Dst, int32_t Height,
                        std::ptrdiff_t Width)
 {
-    StretchRows<TScalarStretch>(Src, Dst, Height, Width);
+    StretchRows<TScalarRows::StretchOps>(Src, Dst, Height, Width);
+}
+
+void ShowRowsScalar(const uint8_t* const* Frame, uint8_t* const* Out, const TViewRowPlan& P)
+{
+    TShowRows<TScalarRows>::Run(Frame, Out, P);
 }
 
 const char* ComposeImplName(TComposeImpl Impl)
@@ -187,7 +197,7 @@ bool ComposeAnaglyphWith(TComposeImpl Impl, uint8_t* const* Rows, int32_t FrameH
         return false;
     TComposeRowPlan Plan;
     if (MakePlan(Rows, FrameHeight, HalfWidth, RightStart, RedShift, FrameWidth, Offset, Plan))
-        RunImpl(Impl, Rows, FrameHeight, Plan, amColour);
+        RunImpl(Impl, Rows, FrameHeight, Plan, atRedCyan + amColour);
     return true;
 }
 
@@ -196,7 +206,7 @@ void ComposeAnaglyph(uint8_t* const* Rows, int32_t FrameHeight, int32_t HalfWidt
 {
     TComposeRowPlan Plan;
     if (MakePlan(Rows, FrameHeight, HalfWidth, RightStart, RedShift, FrameWidth, Offset, Plan))
-        RunImpl(ComposeImplInUse(), Rows, FrameHeight, Plan, amColour);
+        RunImpl(ComposeImplInUse(), Rows, FrameHeight, Plan, atRedCyan + amColour);
 }
 
 bool ComposeAnaglyphMethodWith(TComposeImpl Impl, uint8_t* const* Rows, int32_t FrameHeight,
@@ -207,7 +217,7 @@ bool ComposeAnaglyphMethodWith(TComposeImpl Impl, uint8_t* const* Rows, int32_t 
         return false;
     TComposeRowPlan Plan;
     if (MakeMethodPlan(Rows, FrameHeight, FrameWidth, Offset, Method, Swap, Plan))
-        RunImpl(Impl, Rows, FrameHeight, Plan, Method);
+        RunImpl(Impl, Rows, FrameHeight, Plan, atRedCyan + Method);
     return true;
 }
 
@@ -222,7 +232,7 @@ void ComposeAnaglyphMethod(uint8_t* const* Rows, int32_t FrameHeight, int32_t Fr
     }
     TComposeRowPlan Plan;
     if (MakeMethodPlan(Rows, FrameHeight, FrameWidth, Offset, Method, Swap, Plan))
-        RunImpl(ComposeImplInUse(), Rows, FrameHeight, Plan, Method);
+        RunImpl(ComposeImplInUse(), Rows, FrameHeight, Plan, atRedCyan + Method);
 }
 
 bool StretchRowsDoubleWith(TComposeImpl Impl, const uint8_t* const* Src, uint8_t* const* Dst,
@@ -285,4 +295,86 @@ void ComposeAnaglyphReference(uint8_t* const* Rows, int32_t FrameHeight, int32_t
                 R[DstRedAt] = SrcRed >= 0 ? R[SrcRed] : 0;
         }
     }
+}
+
+// ---- The composition plan ------------------------------------------------------------------
+
+namespace {
+
+// View of picture pixels [0, Width) from frame row FirstRow + y, pixel j + Shift of a row of
+// RowWidth pixels.
+TComposeView MakeView(int64_t FirstRow, int64_t Shift, int64_t Width, int64_t RowWidth)
+{
+    const TComposeRowPlan R = PlanRows(Width, Shift, 0, RowWidth);
+    return {int32_t(FirstRow), 1, int32_t(R.LeftShift), int32_t(R.LeftFirst), int32_t(R.LeftEnd)};
+}
+
+TComposeRowPlan RowPlanOf(const TComposePlan& P)
+{
+    TComposeRowPlan R{P.PictureWidth, P.Left.Shift, P.Right.Shift, P.Left.First, P.Left.End};
+    R.LeftRow = P.Left.FirstRow, R.RightRow = P.Right.FirstRow;
+    R.LeftStep = P.Left.RowStep, R.RightStep = P.Right.RowStep;
+    return R;
+}
+
+}  // namespace
+
+TComposePlan MakeComposePlan(const TComposeOptions& Options)
+{
+    TComposePlan P{};
+    P.Options = Options;
+    const TComposeOptions& O = Options;
+    const int64_t W = std::max(O.FrameWidth, 0), H = std::max(O.FrameHeight, 0), N = O.Offset;
+    const bool TopBottom = O.Pair == plTopAndBottom;
+    P.PictureWidth = int32_t(TopBottom ? W : W / 2);
+    P.PictureHeight = int32_t(TopBottom ? H / 2 : H);
+    P.DoubleX = O.HalfPair && !TopBottom ? 1 : 0;
+    P.DoubleY = O.HalfPair && TopBottom ? 1 : 0;
+    P.ShownWidth = P.PictureWidth << P.DoubleX;
+    P.ShownHeight = P.PictureHeight << P.DoubleY;
+
+    // The first of each pair is the left eye's unswapped place: pixel shift and first row.
+    const int64_t Pw = P.PictureWidth;
+    int64_t LeftAt[2] = {N, 0}, RightAt[2] = {Pw - 1, 0};  // side by side
+    if (TopBottom)
+        LeftAt[1] = 0, RightAt[0] = 0, RightAt[1] = P.PictureHeight;
+    if (O.Swap) {
+        std::swap(LeftAt, RightAt);
+        LeftAt[0] += N, RightAt[0] -= N;
+    }
+    P.Left = MakeView(LeftAt[1], LeftAt[0], Pw, W);
+    P.Right = MakeView(RightAt[1], RightAt[0], Pw, W);
+
+    P.Show = O.Show >= smAnaglyph && O.Show <= smCheckerboard ? O.Show : smAnaglyph;
+    const TGlasses G = O.Glasses >= glRedCyan && O.Glasses <= glRedGreen ? O.Glasses : glRedCyan;
+    P.Method = O.Method >= amColour && O.Method <= amDubois ? O.Method : amColour;
+    if (G == glRedBlue || G == glRedGreen)
+        P.Method = amGrey;
+    P.Table = G == glRedBlue    ? atRedBlueGrey
+              : G == glRedGreen ? atRedGreenGrey
+                                : int32_t(atRedCyan + 4 * G + P.Method);
+    std::memcpy(P.Weights, AnaglyphTables[P.Table], sizeof P.Weights);
+    P.ByteCopy = P.Table == atRedCyan + amColour;
+    P.InFrame = P.Show == smAnaglyph;
+    return P;
+}
+
+bool ComposeFrameWith(TComposeImpl Impl, const TComposePlan& Plan, uint8_t* const* Frame,
+                      uint8_t* const* Out, int32_t ScreenX, int32_t ScreenY)
+{
+    if (!ComposeImplAvailable(Impl))
+        return false;
+    if (Frame == nullptr || Plan.PictureWidth <= 0 || Plan.PictureHeight <= 0)
+        return true;
+    if (Plan.InFrame)
+        RunImpl(Impl, Frame, Plan.PictureHeight, RowPlanOf(Plan), Plan.Table);
+    if (Out != nullptr)
+        RunShow(Impl, Frame, Out, TViewRowPlan{&Plan, ScreenX, ScreenY});
+    return true;
+}
+
+void ComposeFrame(const TComposePlan& Plan, uint8_t* const* Frame, uint8_t* const* Out,
+                  int32_t ScreenX, int32_t ScreenY)
+{
+    ComposeFrameWith(ComposeImplInUse(), Plan, Frame, Out, ScreenX, ScreenY);
 }

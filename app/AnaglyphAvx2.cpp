@@ -92,6 +92,8 @@ struct TAvx2 {
     static T Madd(T A, T B) { return _mm256_madd_epi16(A, B); }
     template <int N>
     static T ShiftRight(T A) { return _mm256_srli_epi32(A, N); }
+    template <int N>
+    static T ShiftLeft(T A) { return _mm256_slli_epi32(A, N); }
 
     // The fourth byte alone, then each insertion masked and or-ed in: cheaper than byte blends.
     static T Fourth(T D) { return _mm256_and_si256(D, Set1(int32_t(0xFF000000u))); }
@@ -100,7 +102,15 @@ struct TAvx2 {
         return _mm256_or_si256(Out, _mm256_and_si256(Src, Set1(int32_t(Mask))));
     }
     static T InsertClean(T Out, T Src) { return _mm256_or_si256(Out, Src); }
-    static T SpreadGrey(T S) { return _mm256_shuffle_epi8(S, Shuffle(0x80800202u, 4)); }
+    template <uint32_t Bytes>
+    static T Place(T S)
+    {
+        if constexpr (Bytes == 4)
+            return _mm256_and_si256(S, Set1(0x00FF0000));
+        constexpr uint32_t Pattern = (Bytes & 1 ? 0x02u : 0x80u) | (Bytes & 2 ? 0x02u : 0x80u) << 8 |
+                                     (Bytes & 4 ? 0x02u : 0x80u) << 16 | 0x80u << 24;
+        return _mm256_shuffle_epi8(S, Shuffle(Pattern, 4));
+    }
 
     // A byte shuffle given for pixel 0 of each 4-pixel lane, source bytes moving by Step per
     // pixel; 0x80 and above (still so after the additions) give 0.
@@ -167,8 +177,8 @@ struct TAvx2 {
     }
 };
 
-template <TAnaglyphMethod Method>
-using TAvx2Weighted = TWeightedOps<TAvx2, Method, TAvx2Layout>;
+template <int Table>
+using TAvx2Weighted = TWeightedOps<TAvx2, Table, TAvx2Layout>;
 
 // 8 source pixels to 16: each 32-bit lane repeated in place.
 struct TAvx2Stretch {
@@ -183,14 +193,44 @@ struct TAvx2Stretch {
     }
 };
 
+// Views and interleavings: 8 pixels per vector, the rest through the scalar forms.
+struct TAvx2Rows {
+    using StretchOps = TAvx2Stretch;
+    static void Merge(uint8_t* D, const uint8_t* E, const uint8_t* O, std::ptrdiff_t N)
+    {
+        std::ptrdiff_t K = 0;
+        for (; N - K >= 8; K += 8)
+            TAvx2Ops::Store(D + 4 * K, _mm256_blend_epi32(TAvx2Ops::Load(E + 4 * K),
+                                                          TAvx2Ops::Load(O + 4 * K), 0xAA));
+        TScalarRows::Merge(D + 4 * K, E + 4 * K, O + 4 * K, N - K);  // K is even
+    }
+    static void Zip(uint8_t* D, const uint8_t* E, const uint8_t* O, std::ptrdiff_t N)
+    {
+        std::ptrdiff_t K = 0;
+        for (; N - K >= 8; K += 8) {
+            const __m256i Ev = TAvx2Ops::Load(E + 4 * K), Ov = TAvx2Ops::Load(O + 4 * K);
+            // Within 128-bit lanes: e0 o0 e1 o1 | e4 o4 e5 o5 and e2 o2 e3 o3 | e6 o6 e7 o7.
+            const __m256i Lo = _mm256_unpacklo_epi32(Ev, Ov), Hi = _mm256_unpackhi_epi32(Ev, Ov);
+            TAvx2Ops::Store(D + 8 * K, _mm256_permute2x128_si256(Lo, Hi, 0x20));
+            TAvx2Ops::Store(D + 8 * K + 32, _mm256_permute2x128_si256(Lo, Hi, 0x31));
+        }
+        TScalarRows::Zip(D + 8 * K, E + 4 * K, O + 4 * K, N - K);
+    }
+};
+
 }  // namespace
 
 bool Avx2Compiled() { return true; }
 
-void ComposeRowsAvx2(uint8_t* const* Rows, int32_t FrameHeight, const TComposeRowPlan& Plan,
-                     TAnaglyphMethod Method)
+void ComposeRowsAvx2(uint8_t* const* Rows, int32_t Height, const TComposeRowPlan& Plan,
+                     int Table)
 {
-    ComposeRowsFor<TAvx2Weighted, TAvx2Ops>(Rows, FrameHeight, Plan, Method);
+    ComposeRowsFor<TAvx2Weighted, TAvx2Ops>(Rows, Height, Plan, Table);
+}
+
+void ShowRowsAvx2(const uint8_t* const* Frame, uint8_t* const* Out, const TViewRowPlan& P)
+{
+    TShowRows<TAvx2Rows>::Run(Frame, Out, P);
 }
 
 void StretchRowsAvx2(const uint8_t* const* Src, uint8_t* const* Dst, int32_t Height,
@@ -202,7 +242,8 @@ void StretchRowsAvx2(const uint8_t* const* Src, uint8_t* const* Dst, int32_t Hei
 #else  // built without AVX2 code generation: never selected
 
 bool Avx2Compiled() { return false; }
-void ComposeRowsAvx2(uint8_t* const*, int32_t, const TComposeRowPlan&, TAnaglyphMethod) {}
+void ComposeRowsAvx2(uint8_t* const*, int32_t, const TComposeRowPlan&, int) {}
+void ShowRowsAvx2(const uint8_t* const*, uint8_t* const*, const TViewRowPlan&) {}
 void StretchRowsAvx2(const uint8_t* const*, uint8_t* const*, int32_t, std::ptrdiff_t) {}
 
 #endif

@@ -10,35 +10,51 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 #include <utility>
 
 // What every row needs, validated and widened once per call. Destination pixel j (0 <= j <
-// HalfWidth) is composed from the left-eye pixel j + LeftShift and the right-eye pixel
-// j + RightShift of the captured row.
+// HalfWidth) of row y is composed from the left-eye pixel j + LeftShift of row y + LeftRow and
+// the right-eye pixel j + RightShift of row y + RightRow; the destination is row y itself.
 struct TComposeRowPlan {
-    std::ptrdiff_t HalfWidth;   // pixels rewritten per row, >= 1
-    std::ptrdiff_t LeftShift;   // N, or HalfWidth - 1 + N with the eyes swapped
-    std::ptrdiff_t RightShift;  // HalfWidth - 1, or 0 with the eyes swapped
+    std::ptrdiff_t HalfWidth;   // pixels rewritten per row (the picture's width), >= 1
+    std::ptrdiff_t LeftShift;   // clamped to [-W, W]: the range below is what counts beyond
+    std::ptrdiff_t RightShift;  // >= 0 when RightRow is 0
     std::ptrdiff_t LeftFirst;   // first j whose left-eye pixel lies in the row
     std::ptrdiff_t LeftEnd;     // one past the last such j; LeftFirst <= LeftEnd <= HalfWidth
+    std::ptrdiff_t LeftRow = 0, RightRow = 0;    // top and bottom: one of them is HalfHeight
+    std::ptrdiff_t LeftStep = 1, RightStep = 1;  // frame rows between picture rows
 };
 
-void ComposeRowsScalar(uint8_t* const* Rows, int32_t FrameHeight, const TComposeRowPlan& Plan,
-                       TAnaglyphMethod Method);
+// The generic kernel's 3 x 6 tables, by index; 0 to 3 are the red/cyan methods.
+constexpr int atRedCyan = 0, atGreenMagenta = 4, atAmberBlue = 8, atRedBlueGrey = 12,
+              atRedGreenGrey = 13, atCount = 14;
+
+// What the views and interleavings need per frame (see TComposePlan).
+struct TViewRowPlan {
+    const TComposePlan* Plan;
+    int32_t ScreenX, ScreenY;
+};
+
+void ComposeRowsScalar(uint8_t* const* Rows, int32_t Height, const TComposeRowPlan& Plan,
+                       int Table);
 void StretchRowsScalar(const uint8_t* const* Src, uint8_t* const* Dst, int32_t Height,
                        std::ptrdiff_t Width);
+void ShowRowsScalar(const uint8_t* const* Frame, uint8_t* const* Out, const TViewRowPlan& P);
 
 bool Sse2Compiled();
-void ComposeRowsSse2(uint8_t* const* Rows, int32_t FrameHeight, const TComposeRowPlan& Plan,
-                     TAnaglyphMethod Method);
+void ComposeRowsSse2(uint8_t* const* Rows, int32_t Height, const TComposeRowPlan& Plan,
+                     int Table);
 void StretchRowsSse2(const uint8_t* const* Src, uint8_t* const* Dst, int32_t Height,
                      std::ptrdiff_t Width);
+void ShowRowsSse2(const uint8_t* const* Frame, uint8_t* const* Out, const TViewRowPlan& P);
 
 bool Avx2Compiled();
-void ComposeRowsAvx2(uint8_t* const* Rows, int32_t FrameHeight, const TComposeRowPlan& Plan,
-                     TAnaglyphMethod Method);
+void ComposeRowsAvx2(uint8_t* const* Rows, int32_t Height, const TComposeRowPlan& Plan,
+                     int Table);
 void StretchRowsAvx2(const uint8_t* const* Src, uint8_t* const* Dst, int32_t Height,
                      std::ptrdiff_t Width);
+void ShowRowsAvx2(const uint8_t* const* Frame, uint8_t* const* Out, const TViewRowPlan& P);
 
 namespace {
 
@@ -47,17 +63,32 @@ using TWeights = int32_t[3][6];
 enum { wRed, wGreen, wBlue };
 enum { wLr, wLg, wLb, wRr, wRg, wRb };
 
-constexpr TWeights MethodWeights[] = {
-    // amColour
-    {{65536, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 65536, 0}, {0, 0, 0, 0, 0, 65536}},
-    // amHalfColour
-    {{19595, 38470, 7471, 0, 0, 0}, {0, 0, 0, 0, 65536, 0}, {0, 0, 0, 0, 0, 65536}},
-    // amGrey
-    {{19595, 38470, 7471, 0, 0, 0}, {0, 0, 0, 19595, 38470, 7471}, {0, 0, 0, 19595, 38470, 7471}},
-    // amDubois: Dubois' least-squares red/cyan matrix, times 65536 and rounded
+constexpr int32_t Y0 = 19595, Y1 = 38470, Y2 = 7471, One = 65536;  // luma weights, 1.0
+constexpr TWeights AnaglyphTables[atCount] = {
+    // Red/cyan: colour, half-colour, grey, Dubois (his least-squares matrix, times 65536)
+    {{One, 0, 0, 0, 0, 0}, {0, 0, 0, 0, One, 0}, {0, 0, 0, 0, 0, One}},
+    {{Y0, Y1, Y2, 0, 0, 0}, {0, 0, 0, 0, One, 0}, {0, 0, 0, 0, 0, One}},
+    {{Y0, Y1, Y2, 0, 0, 0}, {0, 0, 0, Y0, Y1, Y2}, {0, 0, 0, Y0, Y1, Y2}},
     {{29884, 32768, 11534, -2818, -5767, -131},
      {-2621, -2490, -1049, 24773, 48103, -1180},
      {-983, -1376, -328, -4719, -7406, 80347}},
+    // Green/magenta
+    {{0, 0, 0, One, 0, 0}, {0, One, 0, 0, 0, 0}, {0, 0, 0, 0, 0, One}},
+    {{0, 0, 0, One, 0, 0}, {Y0, Y1, Y2, 0, 0, 0}, {0, 0, 0, 0, 0, One}},
+    {{0, 0, 0, Y0, Y1, Y2}, {Y0, Y1, Y2, 0, 0, 0}, {0, 0, 0, Y0, Y1, Y2}},
+    {{-4063, -10354, -2556, 34669, 46203, 1573},
+     {18612, 43778, 9372, -1049, -983, -4260},
+     {-983, -1769, 1376, 590, 4915, 61407}},
+    // Amber/blue
+    {{0, 0, 0, One, 0, 0}, {0, 0, 0, 0, One, 0}, {0, 0, One, 0, 0, 0}},
+    {{0, 0, 0, One, 0, 0}, {0, 0, 0, 0, One, 0}, {Y0, Y1, Y2, 0, 0, 0}},
+    {{0, 0, 0, Y0, Y1, Y2}, {0, 0, 0, Y0, Y1, Y2}, {Y0, Y1, Y2, 0, 0, 0}},
+    {{69599, -13435, 19595, -1048, -8061, -1114},
+     {-1704, 59507, 4456, 393, 4063, -1114},
+     {-2490, -11338, 1442, 6160, 12124, 59703}},
+    // Red/blue and red/green: grey only
+    {{Y0, Y1, Y2, 0, 0, 0}, {0, 0, 0, 0, 0, 0}, {0, 0, 0, Y0, Y1, Y2}},
+    {{Y0, Y1, Y2, 0, 0, 0}, {0, 0, 0, Y0, Y1, Y2}, {0, 0, 0, 0, 0, 0}},
 };
 
 constexpr const uint8_t BlackPixel[4] = {};
@@ -87,7 +118,7 @@ struct TColourPixel {
 
 // Any method: each channel the clamped weighted sum of both eyes' channels, with an arithmetic
 // shift (rounding toward minus infinity).
-template <TAnaglyphMethod Method>
+template <int Table>
 struct TWeightedPixel {
     using Pixel = TWeightedPixel;
     static constexpr std::ptrdiff_t Pixels = 1;
@@ -95,7 +126,7 @@ struct TWeightedPixel {
     template <int Out>
     static uint8_t Channel(int32_t Lr, int32_t Lg, int32_t Lb, int32_t Rr, int32_t Rg, int32_t Rb)
     {
-        constexpr const int32_t(&W)[6] = MethodWeights[Method][Out];
+        constexpr const int32_t(&W)[6] = AnaglyphTables[Table][Out];
         const int32_t Sum = W[wLr] * Lr + W[wLg] * Lg + W[wLb] * Lb + W[wRr] * Rr +
                             W[wRg] * Rg + W[wRb] * Rb;
         const int32_t V = Sum >> 16;
@@ -129,13 +160,14 @@ struct TPair {
 };
 
 // The two 16-bit weights of one pair for one output channel. A weight beyond 16 bits (65536,
-// 80347, ...) must be on the Hi input: it is split as 65536 + m, and the 65536 part comes from
-// adding the pair's lane itself (Lo + 65536 Hi) to the sum, Lo's weight giving back the 1.
+// 80347, 69599, ...) is split as 65536 + m. On the Hi input the 65536 part comes from adding the
+// pair's lane itself (Lo + 65536 Hi) to the sum, Lo's weight giving back the 1; on the Lo input
+// from adding the lane shifted left by 16 bits (65536 Lo, Hi shifted out).
 // Sums stay exact: every product and every sum fits in 32 bits.
 struct TPairWeights {
     int32_t Lo = 0, Hi = 0;
-    bool AddLane = false;
-    constexpr bool Used() const { return Lo != 0 || Hi != 0 || AddLane; }
+    bool AddLane = false, AddShifted = false;
+    constexpr bool Used() const { return Lo != 0 || Hi != 0 || AddLane || AddShifted; }
     constexpr int32_t Packed() const
     {
         return int32_t(uint32_t(uint16_t(Lo)) | uint32_t(uint16_t(Hi)) << 16);
@@ -150,13 +182,13 @@ constexpr bool FromLeftEye(int In) { return In >= wLr && In <= wLb; }
 // Everything a vector path needs to know about one method, worked out at compile time.
 // Layout::Pairs lists the pairs the vector path forms; Layout::Masked says whether inputs that no
 // channel weighs are left out of them (0 words) or are there anyway.
-template <TAnaglyphMethod Method, class Layout>
+template <int Table, class Layout>
 struct TWeighing {
     static constexpr int PairCount = int(sizeof Layout::Pairs / sizeof Layout::Pairs[0]);
 
     static constexpr int32_t Weight(int Out, int In)
     {
-        return In >= wLr && In <= wRb ? MethodWeights[Method][Out][In] : 0;
+        return Out >= wRed && In >= wLr && In <= wRb ? AnaglyphTables[Table][Out][In] : 0;
     }
 
     // The input an output channel copies unchanged (weight 65536 on an input of the same
@@ -207,6 +239,10 @@ struct TWeighing {
             W.Lo -= P.Lo == wNone ? 0 : 1;
             W.AddLane = true;
         }
+        if (!Fits16(W.Lo) && P.Lo != wNone) {
+            W.Lo -= 65536;
+            W.AddShifted = true;
+        }
         if (!Fits16(W.Lo) || !Fits16(W.Hi))
             throw "a weight this pair layout cannot hold";  // a compile-time error when reached
         return W;
@@ -237,14 +273,32 @@ struct TWeighing {
         return Computed(Out) && (Lo < 0 || (Hi >> 16) > 255);
     }
     static constexpr bool Clamped = NeedsClamp(wRed) || NeedsClamp(wGreen) || NeedsClamp(wBlue);
-    static constexpr bool SameAsGreen(int Out)
+
+    // Channels with equal weights (the grey of one eye in two channels) are summed once.
+    static constexpr bool SameWeights(int A, int B)
     {
         for (int K = wLr; K <= wRb; ++K)
-            if (Weight(Out, K) != Weight(wGreen, K))
+            if (Weight(A, K) != Weight(B, K))
                 return false;
-        return Computed(wGreen);
+        return true;
     }
-    static constexpr bool BlueIsGreen = SameAsGreen(wBlue);
+    static constexpr int FirstLike(int Out)
+    {
+        for (int C = wRed; C < Out; ++C)
+            if (Computed(C) && SameWeights(C, Out))
+                return C;
+        return Out;
+    }
+    static constexpr bool Zeroed(int Out) { return SameWeights(Out, -1); }  // Weight(-1, K) is 0
+    // Byte positions within a pixel (bit 0 blue, 1 green, 2 red) of the channels summed as Out.
+    static constexpr uint32_t BytesLike(int Out)
+    {
+        uint32_t Bytes = 0;
+        for (int C = wRed; C <= wBlue; ++C)
+            if (Computed(C) && FirstLike(C) == Out)
+                Bytes |= 1u << (2 - C);
+        return Bytes;
+    }
 
     // Byte masks of the copied channels within a pixel, from the left and from the right eye.
     static constexpr uint32_t CopyMask(bool Left)
@@ -266,14 +320,15 @@ struct TWeighing {
 //   PackClamped(Blue, Green, Red)       channels (the high 16 bits of 32-bit lanes) to clamped
 //                                       bytes in pixel order, fourth byte 0;
 //   Fourth(D), Insert(Out, Mask, Src)   a pixel built from D's fourth byte, then from the bytes
-//                                       of Src under Mask (Insert may assume them 0 in Out;
-//                                       InsertClean also that Src is 0 outside Mask);
-//   SpreadGrey(S)                       byte 2 of each lane into bytes 0 and 1, the rest 0;
+//                                       of Src under Mask (Insert may assume them 0 in Out);
+//   InsertClean(Out, Src)               the same for an Src that is 0 outside the bytes it sets;
+//   Place<Bytes>(S)                     byte 2 of each lane into the bytes set in Bytes (bit 0
+//                                       byte 0 ...), the rest 0;
 //   LoadSome(P, N), StoreSome(P, V, N)  the first N < Pixels pixels only.
-template <class V, TAnaglyphMethod Method, class Layout>
+template <class V, int Table, class Layout>
 struct TWeightedMix {
     using T = typename V::T;
-    using W = TWeighing<Method, Layout>;
+    using W = TWeighing<Table, Layout>;
     static constexpr int N = W::PairCount;
 
     template <int Out, int I>
@@ -284,6 +339,8 @@ struct TWeightedMix {
             Sum = V::Add(Sum, V::Madd(P, V::Set1(Pw.Packed())));
         if constexpr (Pw.AddLane)
             Sum = V::Add(Sum, P);
+        if constexpr (Pw.AddShifted)
+            Sum = V::Add(Sum, V::template ShiftLeft<16>(P));
         return Sum;
     }
 
@@ -304,27 +361,40 @@ struct TWeightedMix {
             return V::Zero();
     }
 
+    // The channel summed as C placed in all its bytes, when C is the first of its kind.
+    template <int C>
+    static T Place(T Out, T S)
+    {
+        if constexpr (W::Computed(C) && W::FirstLike(C) == C && !W::Zeroed(C))
+            return V::InsertClean(Out, V::template Place<W::BytesLike(C)>(S));
+        else
+            return Out;
+    }
+
     static T Mix(T L, T R, T D)
     {
         T P[N];
         V::template FormPairs<W>(L, R, P);
-        const T Red = Sum<wRed>(P), Green = Sum<wGreen>(P);
-        const T Blue = W::BlueIsGreen ? Green : Sum<wBlue>(P);
+        const T Red = Sum<wRed>(P);
+        T Green, Blue;
+        if constexpr (W::FirstLike(wGreen) == wRed)
+            Green = Red;
+        else
+            Green = Sum<wGreen>(P);
+        if constexpr (W::FirstLike(wBlue) == wRed)
+            Blue = Red;
+        else if constexpr (W::FirstLike(wBlue) == wGreen)
+            Blue = Green;
+        else
+            Blue = Sum<wBlue>(P);
         T Out = V::Fourth(D);
         if constexpr (W::Clamped) {
             Out = V::InsertClean(Out, V::PackClamped(Blue, Green, Red));
         } else {
             // Every channel stays in [0, 255]: its byte is bits 16 to 23 of the sum.
-            if constexpr (W::Computed(wRed))
-                Out = V::Insert(Out, 0x00FF0000, Red);
-            if constexpr (W::BlueIsGreen) {
-                Out = V::InsertClean(Out, V::SpreadGrey(Green));
-            } else {
-                if constexpr (W::Computed(wGreen))
-                    Out = V::Insert(Out, 0x0000FF00, V::template ShiftRight<8>(Green));
-                if constexpr (W::Computed(wBlue))
-                    Out = V::Insert(Out, 0x000000FF, V::template ShiftRight<16>(Blue));
-            }
+            Out = Place<wRed>(Out, Red);
+            Out = Place<wGreen>(Out, Green);
+            Out = Place<wBlue>(Out, Blue);
         }
         if constexpr (W::CopyMask(true) != 0)
             Out = V::Insert(Out, W::CopyMask(true), L);
@@ -336,9 +406,9 @@ struct TWeightedMix {
 
 // Blocks of one vector; fewer pixels (the end of a range) go through partial loads and stores,
 // so that the vector paths need no per-pixel code. All sources are read before the store.
-template <class V, TAnaglyphMethod Method, class Layout>
+template <class V, int Table, class Layout>
 struct TWeightedOne {
-    using Mix = TWeightedMix<V, Method, Layout>;
+    using Mix = TWeightedMix<V, Table, Layout>;
     static constexpr std::ptrdiff_t Pixels = V::Pixels;
 
     static void Prefetch(const uint8_t*) {}  // the end of a range: its lines are near
@@ -362,10 +432,10 @@ struct TWeightedOne {
 
 // Blocks of two vectors, all sources read before either store; what is left of a range goes
 // by one vector (Smaller).
-template <class V, TAnaglyphMethod Method, class Layout>
+template <class V, int Table, class Layout>
 struct TWeightedOps {
-    using Smaller = TWeightedOne<V, Method, Layout>;
-    using Mix = TWeightedMix<V, Method, Layout>;
+    using Smaller = TWeightedOne<V, Table, Layout>;
+    using Mix = TWeightedMix<V, Table, Layout>;
     static constexpr std::ptrdiff_t Pixels = 2 * V::Pixels;
     static constexpr std::ptrdiff_t Bytes = 4 * V::Pixels;
 
@@ -411,132 +481,318 @@ void PrefetchBlock(const uint8_t* NextLeft, const uint8_t* NextRight)
     Ops::Prefetch(NextRight);
 }
 
-// Row pointers: R is the row, Right the right-eye pixel of j = 0 (R + 4 * RightShift); the
-// left-eye pixel of j is formed only for j in [LeftFirst, LeftEnd), where it lies in the row.
+// Row pointers: D is the destination row, L the left eye's row (D itself side by side), Right the
+// right-eye pixel of j = 0; the left-eye pixel of j is formed only for j in [LeftFirst, LeftEnd),
+// where it lies in its row. NextL and NextRight are the same places one row down.
 template <class Ops>
-void ComposeForward(uint8_t* R, const uint8_t* Right, const uint8_t* NextR,
+void ComposeForward(uint8_t* D, const uint8_t* L, const uint8_t* Right, const uint8_t* NextL,
                     const uint8_t* NextRight, std::ptrdiff_t Shift, std::ptrdiff_t Lo,
                     std::ptrdiff_t Hi)
 {
     std::ptrdiff_t J = Lo;
     for (; Hi - J >= Ops::Pixels; J += Ops::Pixels) {
-        PrefetchBlock<Ops>(NextR + 4 * (J + Shift), NextRight + 4 * J);
-        Ops::Compose(R + 4 * J, Right + 4 * J, R + 4 * (J + Shift));
+        PrefetchBlock<Ops>(NextL + 4 * (J + Shift), NextRight + 4 * J);
+        Ops::Compose(D + 4 * J, Right + 4 * J, L + 4 * (J + Shift));
     }
     if constexpr (HasSmaller<Ops>) {
-        ComposeForward<typename Ops::Smaller>(R, Right, NextR, NextRight, Shift, J, Hi);
+        ComposeForward<typename Ops::Smaller>(D, L, Right, NextL, NextRight, Shift, J, Hi);
     } else if constexpr (HasSome<Ops>) {
         if (J < Hi)
-            Ops::ComposeSome(R + 4 * J, Right + 4 * J, R + 4 * (J + Shift), Hi - J);
+            Ops::ComposeSome(D + 4 * J, Right + 4 * J, L + 4 * (J + Shift), Hi - J);
     } else {
         for (; J < Hi; ++J)
-            Ops::Pixel::Compose(R + 4 * J, Right + 4 * J, R + 4 * (J + Shift));
+            Ops::Pixel::Compose(D + 4 * J, Right + 4 * J, L + 4 * (J + Shift));
     }
 }
 
 template <class Ops>
-void ComposeBackward(uint8_t* R, const uint8_t* Right, const uint8_t* NextR,
+void ComposeBackward(uint8_t* D, const uint8_t* L, const uint8_t* Right, const uint8_t* NextL,
                      const uint8_t* NextRight, std::ptrdiff_t Shift, std::ptrdiff_t Lo,
                      std::ptrdiff_t Hi)
 {
     std::ptrdiff_t J = Hi;
     while (J - Lo >= Ops::Pixels) {
         J -= Ops::Pixels;
-        PrefetchBlock<Ops>(NextR + 4 * (J + Shift), NextRight + 4 * J);
-        Ops::Compose(R + 4 * J, Right + 4 * J, R + 4 * (J + Shift));
+        PrefetchBlock<Ops>(NextL + 4 * (J + Shift), NextRight + 4 * J);
+        Ops::Compose(D + 4 * J, Right + 4 * J, L + 4 * (J + Shift));
     }
     if constexpr (HasSmaller<Ops>) {
-        ComposeBackward<typename Ops::Smaller>(R, Right, NextR, NextRight, Shift, Lo, J);
+        ComposeBackward<typename Ops::Smaller>(D, L, Right, NextL, NextRight, Shift, Lo, J);
     } else if constexpr (HasSome<Ops>) {
         if (J > Lo)
-            Ops::ComposeSome(R + 4 * Lo, Right + 4 * Lo, R + 4 * (Lo + Shift), J - Lo);
+            Ops::ComposeSome(D + 4 * Lo, Right + 4 * Lo, L + 4 * (Lo + Shift), J - Lo);
     } else {
         while (J > Lo) {
             --J;
-            Ops::Pixel::Compose(R + 4 * J, Right + 4 * J, R + 4 * (J + Shift));
+            Ops::Pixel::Compose(D + 4 * J, Right + 4 * J, L + 4 * (J + Shift));
         }
     }
 }
 
 template <class Ops>
-void ComposeNoLeftRange(uint8_t* R, const uint8_t* Right, const uint8_t* NextR,
+void ComposeNoLeftRange(uint8_t* D, const uint8_t* Right, const uint8_t* NextD,
                         const uint8_t* NextRight, std::ptrdiff_t Lo, std::ptrdiff_t Hi)
 {
     std::ptrdiff_t J = Lo;
     for (; Hi - J >= Ops::Pixels; J += Ops::Pixels) {
-        PrefetchBlock<Ops>(NextR + 4 * J, NextRight + 4 * J);
-        Ops::ComposeNoLeft(R + 4 * J, Right + 4 * J);
+        PrefetchBlock<Ops>(NextD + 4 * J, NextRight + 4 * J);
+        Ops::ComposeNoLeft(D + 4 * J, Right + 4 * J);
     }
     if constexpr (HasSmaller<Ops>) {
-        ComposeNoLeftRange<typename Ops::Smaller>(R, Right, NextR, NextRight, J, Hi);
+        ComposeNoLeftRange<typename Ops::Smaller>(D, Right, NextD, NextRight, J, Hi);
     } else if constexpr (HasSome<Ops>) {
         if (J < Hi)
-            Ops::ComposeSome(R + 4 * J, Right + 4 * J, nullptr, Hi - J);
+            Ops::ComposeSome(D + 4 * J, Right + 4 * J, nullptr, Hi - J);
     } else {
         for (; J < Hi; ++J)
-            Ops::Pixel::ComposeNoLeft(R + 4 * J, Right + 4 * J);
+            Ops::Pixel::ComposeNoLeft(D + 4 * J, Right + 4 * J);
     }
 }
 
-// Right-eye sources (j + RightShift, RightShift >= 0) never lie left of their destination, and
-// only the one of j = 0 can lie in the left half ahead of it (pixel HalfWidth - 1). For
-// LeftShift >= 0 the left-eye sources do not lie left either, so one walk left to right reads
-// everything as captured. Otherwise they come from the left: walk right to left, which rewrites
-// pixel RightShift before pixel 0 is done, so keep that pixel aside first.
+// Right-eye sources in the destination's row (j + RightShift, RightShift >= 0) never lie left of
+// their destination, and only the one of j = 0 can lie ahead of it in the picture (pixel
+// HalfWidth - 1 side by side). When the left eye's row is another row (top and bottom), or its
+// sources do not lie left of their destination either (LeftShift >= 0), one walk left to right
+// reads everything as captured. Otherwise they come from the left: walk right to left, which
+// rewrites pixel RightShift before pixel 0 is done, so keep that pixel aside first.
 template <class Ops>
-void ComposeRow(uint8_t* R, const uint8_t* NextR, const TComposeRowPlan& P)
+void ComposeRow(uint8_t* D, const uint8_t* L, const uint8_t* R, const uint8_t* NextL,
+                const uint8_t* NextR, const TComposeRowPlan& P)
 {
     const std::ptrdiff_t H = P.HalfWidth;
     const uint8_t* Right = R + 4 * P.RightShift;
     const uint8_t* NextRight = NextR + 4 * P.RightShift;
-    if (P.LeftShift >= 0) {  // LeftFirst is 0 here
-        ComposeForward<Ops>(R, Right, NextR, NextRight, P.LeftShift, 0, P.LeftEnd);
-        ComposeNoLeftRange<Ops>(R, Right, NextR, NextRight, P.LeftEnd, H);
+    if (L != D || P.LeftShift >= 0) {
+        ComposeNoLeftRange<Ops>(D, Right, NextL, NextRight, 0, P.LeftFirst);
+        ComposeForward<Ops>(D, L, Right, NextL, NextRight, P.LeftShift, P.LeftFirst, P.LeftEnd);
+        ComposeNoLeftRange<Ops>(D, Right, NextL, NextRight, P.LeftEnd, H);
     } else {  // LeftFirst >= 1 and LeftEnd == H here
         const uint8_t Kept[4] = {Right[0], Right[1], Right[2], Right[3]};
-        ComposeBackward<Ops>(R, Right, NextR, NextRight, P.LeftShift, P.LeftFirst, H);
-        ComposeNoLeftRange<Ops>(R, Right, NextR, NextRight, 1, P.LeftFirst);
-        ComposeNoLeftRange<Ops>(R, Kept, NextR, NextRight, 0, 1);
+        ComposeBackward<Ops>(D, L, Right, NextL, NextRight, P.LeftShift, P.LeftFirst, H);
+        ComposeNoLeftRange<Ops>(D, Right, NextL, NextRight, 1, P.LeftFirst);
+        ComposeNoLeftRange<Ops>(D, Kept, NextL, NextRight, 0, 1);
     }
 }
 
 template <class Ops>
-void ComposeRows(uint8_t* const* Rows, int32_t FrameHeight, const TComposeRowPlan& Plan)
+void ComposeRows(uint8_t* const* Rows, int32_t Height, const TComposeRowPlan& Plan)
 {
-    for (int32_t I = 0; I < FrameHeight; ++I)
-        ComposeRow<Ops>(Rows[I], Rows[I + 1 < FrameHeight ? I + 1 : I], Plan);
+    const std::ptrdiff_t Lr = Plan.LeftRow, Rr = Plan.RightRow, Ls = Plan.LeftStep,
+                         Rs = Plan.RightStep;
+    for (std::ptrdiff_t I = 0; I < Height; ++I) {
+        const std::ptrdiff_t Next = I + 1 < Height ? I + 1 : I;
+        ComposeRow<Ops>(Rows[I], Rows[Lr + I * Ls], Rows[Rr + I * Rs], Rows[Lr + Next * Ls],
+                        Rows[Rr + Next * Rs], Plan);
+    }
 }
 
 // Ops gives Stretch(Dst, Src) for Ops::Pixels source pixels; the rest go one by one.
 template <class Ops>
+void StretchRow(uint8_t* D, const uint8_t* S, std::ptrdiff_t Width)
+{
+    std::ptrdiff_t J = 0;
+    for (; Width - J >= Ops::Pixels; J += Ops::Pixels)
+        Ops::Stretch(D + 8 * J, S + 4 * J);
+    if constexpr (Ops::Pixels > 1)
+        for (; J < Width; ++J) {
+            std::memcpy(D + 8 * J, S + 4 * J, 4);
+            std::memcpy(D + 8 * J + 4, S + 4 * J, 4);
+        }
+}
+
+template <class Ops>
 void StretchRows(const uint8_t* const* Src, uint8_t* const* Dst, int32_t Height,
                  std::ptrdiff_t Width)
 {
-    for (int32_t I = 0; I < Height; ++I) {
-        const uint8_t* S = Src[I];
-        uint8_t* D = Dst[I];
-        std::ptrdiff_t J = 0;
-        for (; Width - J >= Ops::Pixels; J += Ops::Pixels)
-            Ops::Stretch(D + 8 * J, S + 4 * J);
-        if constexpr (Ops::Pixels > 1)
-            for (; J < Width; ++J) {
-                std::memcpy(D + 8 * J, S + 4 * J, 4);
-                std::memcpy(D + 8 * J + 4, S + 4 * J, 4);
-            }
-    }
+    for (int32_t I = 0; I < Height; ++I)
+        StretchRow<Ops>(Dst[I], Src[I], Width);
 }
 
-// Runs Compose<Ops> for the method, Ops being a template over it.
-template <template <TAnaglyphMethod> class Ops, class ColourOps>
-void ComposeRowsFor(uint8_t* const* Rows, int32_t FrameHeight, const TComposeRowPlan& Plan,
-                    TAnaglyphMethod Method)
-{
-    switch (Method) {
-    case amColour: ComposeRows<ColourOps>(Rows, FrameHeight, Plan); break;
-    case amHalfColour: ComposeRows<Ops<amHalfColour>>(Rows, FrameHeight, Plan); break;
-    case amGrey: ComposeRows<Ops<amGrey>>(Rows, FrameHeight, Plan); break;
-    case amDubois: ComposeRows<Ops<amDubois>>(Rows, FrameHeight, Plan); break;
+// Views and interleavings, written straight into the output picture, row by row. RO gives the
+// row operations of one implementation, N pixels from sources that are never null:
+//   StretchOps  D[2k] = D[2k + 1] = S[k]  (the Ops of StretchRow)
+//   Merge       D[k] = k even ? E[k] : O[k]
+//   Zip         D[2k] = E[k], D[2k + 1] = O[k]
+// A black source (a pixel outside its row) is a block of zeros, reused in chunks of an even
+// number of pixels so that the parity of k holds across chunks.
+constexpr std::ptrdiff_t ZeroBlock = 64;
+alignas(64) constexpr uint8_t ZeroPixels[4 * ZeroBlock] = {};
+
+template <class RO>
+struct TShowRows {
+    using Plan = TComposePlan;
+
+    // Merge (Zip false) or Zip (true) with either source perhaps black.
+    template <bool Zipped>
+    static void Mix(uint8_t* D, const uint8_t* E, const uint8_t* O, std::ptrdiff_t N)
+    {
+        constexpr std::ptrdiff_t Out = Zipped ? 8 : 4;  // output bytes per source pixel
+        if (E == nullptr && O == nullptr) {
+            std::memset(D, 0, size_t(Out * N));
+            return;
+        }
+        if (E != nullptr && O != nullptr) {
+            Zipped ? RO::Zip(D, E, O, N) : RO::Merge(D, E, O, N);
+            return;
+        }
+        for (std::ptrdiff_t K = 0; K < N; K += ZeroBlock) {
+            const std::ptrdiff_t Count = N - K < ZeroBlock ? N - K : ZeroBlock;
+            const uint8_t* Es = E != nullptr ? E + 4 * K : ZeroPixels;
+            const uint8_t* Os = O != nullptr ? O + 4 * K : ZeroPixels;
+            Zipped ? RO::Zip(D + Out * K, Es, Os, Count) : RO::Merge(D + Out * K, Es, Os, Count);
+        }
     }
+
+    // The source of picture pixel A of a view, or null when it lies outside its row.
+    static const uint8_t* Source(const uint8_t* Row, const TComposeView& V, std::ptrdiff_t A)
+    {
+        return A >= V.First && A < V.End ? Row + 4 * (A + std::ptrdiff_t(V.Shift)) : nullptr;
+    }
+
+    // Picture pixels [A, B) of one view, doubled or not.
+    static void View(uint8_t* D, const uint8_t* Row, const TComposeView& V, std::ptrdiff_t A,
+                     std::ptrdiff_t B, bool Doubled)
+    {
+        const uint8_t* S = Source(Row, V, A);
+        if (S == nullptr)
+            std::memset(D + (Doubled ? 8 : 4) * A, 0, size_t((Doubled ? 8 : 4) * (B - A)));
+        else if (Doubled)
+            StretchRow<typename RO::StretchOps>(D + 8 * A, S, B - A);
+        else
+            std::memcpy(D + 4 * A, S, size_t(4 * (B - A)));
+    }
+
+    // The pieces of the picture's row over which each view is all inside or all outside its
+    // row: Fn(A, B) for each.
+    template <class Fn>
+    static void Pieces(const Plan& P, const TComposeView* const* Views, int Count, Fn&& Each)
+    {
+        std::ptrdiff_t Cuts[6] = {0, P.PictureWidth};
+        int N = 2;
+        for (int I = 0; I < Count; ++I) {
+            Cuts[N++] = Views[I]->First;
+            Cuts[N++] = Views[I]->End;
+        }
+        std::ptrdiff_t A = 0;
+        while (A < P.PictureWidth) {
+            std::ptrdiff_t B = P.PictureWidth;
+            for (int I = 0; I < N; ++I)
+                if (Cuts[I] > A && Cuts[I] < B)
+                    B = Cuts[I];
+            Each(A, B);
+            A = B;
+        }
+    }
+
+    // One view's row, all pixels.
+    static void ViewRow(uint8_t* D, const Plan& P, const uint8_t* Row, const TComposeView& V)
+    {
+        const TComposeView* Views[1] = {&V};
+        Pieces(P, Views, 1, [&](std::ptrdiff_t A, std::ptrdiff_t B) {
+            View(D, Row, V, A, B, P.DoubleX != 0);
+        });
+    }
+
+    // Shown pixel u takes the left eye where Phase + u is even, else the right eye.
+    static void MixRow(uint8_t* D, const Plan& P, const uint8_t* L, const uint8_t* R,
+                       uint32_t Phase)
+    {
+        const TComposeView* Views[2] = {&P.Left, &P.Right};
+        Pieces(P, Views, 2, [&](std::ptrdiff_t A, std::ptrdiff_t B) {
+            const uint8_t* Ls = Source(L, P.Left, A);
+            const uint8_t* Rs = Source(R, P.Right, A);
+            if (P.DoubleX != 0) {  // shown pixels 2A and 2A + 1 both from picture pixel A
+                if (Phase % 2 == 0)
+                    Mix<true>(D + 8 * A, Ls, Rs, B - A);
+                else
+                    Mix<true>(D + 8 * A, Rs, Ls, B - A);
+            } else if ((Phase + uint32_t(A)) % 2 == 0) {
+                Mix<false>(D + 4 * A, Ls, Rs, B - A);
+            } else {
+                Mix<false>(D + 4 * A, Rs, Ls, B - A);
+            }
+        });
+    }
+
+    static const uint8_t* ViewRowOf(const uint8_t* const* Frame, const TComposeView& V,
+                                    std::ptrdiff_t Y)
+    {
+        return Frame[V.FirstRow + Y * V.RowStep];
+    }
+
+    // Shown rows [0, ShownHeight). The anaglyph is in the frame's top-left already.
+    static void Run(const uint8_t* const* Frame, uint8_t* const* Out, const TViewRowPlan& V)
+    {
+        const Plan& P = *V.Plan;
+        const uint32_t X = uint32_t(V.ScreenX), Y = uint32_t(V.ScreenY);
+        for (std::ptrdiff_t Row = 0; Row < P.ShownHeight; ++Row) {
+            uint8_t* D = Out[Row];
+            const std::ptrdiff_t Yp = Row >> P.DoubleY;
+            const uint8_t* L = ViewRowOf(Frame, P.Left, Yp);
+            const uint8_t* R = ViewRowOf(Frame, P.Right, Yp);
+            switch (P.Show) {
+            case smAnaglyph:
+                if (P.DoubleX != 0)
+                    StretchRow<typename RO::StretchOps>(D, Frame[Yp], P.PictureWidth);
+                else if (D != Frame[Yp])
+                    std::memcpy(D, Frame[Yp], size_t(4) * size_t(P.PictureWidth));
+                break;
+            case smLeftView: ViewRow(D, P, L, P.Left); break;
+            case smRightView: ViewRow(D, P, R, P.Right); break;
+            case smInterleavedRows:
+                if ((Y + uint32_t(Row)) % 2 == 0)
+                    ViewRow(D, P, L, P.Left);
+                else
+                    ViewRow(D, P, R, P.Right);
+                break;
+            case smInterleavedColumns: MixRow(D, P, L, R, X); break;
+            case smCheckerboard: MixRow(D, P, L, R, X + Y + uint32_t(Row)); break;
+            }
+        }
+    }
+};
+
+// Scalar row operations: whole pixels through memcpy (rows need not be aligned).
+struct TScalarRows {
+    struct StretchOps {
+        static constexpr std::ptrdiff_t Pixels = 1;
+        static void Stretch(uint8_t* D, const uint8_t* S)
+        {
+            std::memcpy(D, S, 4);
+            std::memcpy(D + 4, S, 4);
+        }
+    };
+    static void Merge(uint8_t* D, const uint8_t* E, const uint8_t* O, std::ptrdiff_t N)
+    {
+        for (std::ptrdiff_t K = 0; K < N; ++K)
+            std::memcpy(D + 4 * K, (K % 2 == 0 ? E : O) + 4 * K, 4);
+    }
+    static void Zip(uint8_t* D, const uint8_t* E, const uint8_t* O, std::ptrdiff_t N)
+    {
+        for (std::ptrdiff_t K = 0; K < N; ++K) {
+            std::memcpy(D + 8 * K, E + 4 * K, 4);
+            std::memcpy(D + 8 * K + 4, O + 4 * K, 4);
+        }
+    }
+};
+
+// Runs ComposeRows for the table: ColourOps for red/cyan colour (the byte copy), Ops<Table>
+// for the others.
+template <template <int> class Ops, class ColourOps, int... T>
+void ComposeRowsTable(uint8_t* const* Rows, int32_t Height, const TComposeRowPlan& Plan,
+                      int Table, std::integer_sequence<int, T...>)
+{
+    using TRun = void (*)(uint8_t* const*, int32_t, const TComposeRowPlan&);
+    static constexpr TRun Runs[] = {&ComposeRows<std::conditional_t<T == 0, ColourOps, Ops<T>>>...};
+    if (Table >= 0 && Table < int(sizeof Runs / sizeof Runs[0]))
+        Runs[Table](Rows, Height, Plan);
+}
+
+template <template <int> class Ops, class ColourOps>
+void ComposeRowsFor(uint8_t* const* Rows, int32_t Height, const TComposeRowPlan& Plan, int Table)
+{
+    ComposeRowsTable<Ops, ColourOps>(Rows, Height, Plan, Table,
+                                     std::make_integer_sequence<int, atCount>());
 }
 
 }  // namespace

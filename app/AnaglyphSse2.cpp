@@ -104,15 +104,25 @@ struct TSse2 {
     static T Or(T A, T B) { return _mm_or_si128(A, B); }
     template <int N>
     static T ShiftRight(T A) { return _mm_srli_epi32(A, N); }
+    template <int N>
+    static T ShiftLeft(T A) { return _mm_slli_epi32(A, N); }
 
     // No byte blend: the fourth byte alone, then each insertion masked and or-ed in.
     static T Fourth(T D) { return And(D, Set1(int32_t(0xFF000000u))); }
     static T Insert(T Out, uint32_t Mask, T Src) { return Or(Out, And(Src, Set1(int32_t(Mask)))); }
     static T InsertClean(T Out, T Src) { return Or(Out, Src); }
-    static T SpreadGrey(T S)
+    template <uint32_t Bytes>
+    static T Place(T S)
     {
+        if constexpr (Bytes == 4)
+            return And(S, Set1(0x00FF0000));
         const T G = _mm_srli_epi32(S, 16);  // the channel stays in [0, 255]: nothing above it
-        return Or(G, _mm_slli_epi32(G, 8));
+        T Out = Bytes & 1 ? G : Zero();
+        if constexpr ((Bytes & 2) != 0)
+            Out = Or(Out, _mm_slli_epi32(G, 8));
+        if constexpr ((Bytes & 4) != 0)
+            Out = Or(Out, _mm_slli_epi32(G, 16));
+        return Out;
     }
 
     // Words of each pixel swapped: r, fourth byte, b, g.
@@ -146,8 +156,8 @@ struct TSse2 {
     }
 };
 
-template <TAnaglyphMethod Method>
-using TSse2Weighted = TWeightedOps<TSse2, Method, TSse2Layout>;
+template <int Table>
+using TSse2Weighted = TWeightedOps<TSse2, Table, TSse2Layout>;
 
 // 4 source pixels to 8: each 32-bit lane repeated in place.
 struct TSse2Stretch {
@@ -160,14 +170,45 @@ struct TSse2Stretch {
     }
 };
 
+// Views and interleavings: 4 pixels per vector, the rest through the scalar forms.
+struct TSse2Rows {
+    using StretchOps = TSse2Stretch;
+    static void Merge(uint8_t* D, const uint8_t* E, const uint8_t* O, std::ptrdiff_t N)
+    {
+        const __m128i OddLanes = _mm_setr_epi32(0, -1, 0, -1);
+        std::ptrdiff_t K = 0;
+        for (; N - K >= 4; K += 4) {
+            const __m128i Ev = TSse2Ops::Load(E + 4 * K), Ov = TSse2Ops::Load(O + 4 * K);
+            TSse2Ops::Store(D + 4 * K, _mm_or_si128(_mm_andnot_si128(OddLanes, Ev),
+                                                    _mm_and_si128(OddLanes, Ov)));
+        }
+        TScalarRows::Merge(D + 4 * K, E + 4 * K, O + 4 * K, N - K);  // K is even
+    }
+    static void Zip(uint8_t* D, const uint8_t* E, const uint8_t* O, std::ptrdiff_t N)
+    {
+        std::ptrdiff_t K = 0;
+        for (; N - K >= 4; K += 4) {
+            const __m128i Ev = TSse2Ops::Load(E + 4 * K), Ov = TSse2Ops::Load(O + 4 * K);
+            TSse2Ops::Store(D + 8 * K, _mm_unpacklo_epi32(Ev, Ov));
+            TSse2Ops::Store(D + 8 * K + 16, _mm_unpackhi_epi32(Ev, Ov));
+        }
+        TScalarRows::Zip(D + 8 * K, E + 4 * K, O + 4 * K, N - K);
+    }
+};
+
 }  // namespace
 
 bool Sse2Compiled() { return true; }
 
-void ComposeRowsSse2(uint8_t* const* Rows, int32_t FrameHeight, const TComposeRowPlan& Plan,
-                     TAnaglyphMethod Method)
+void ComposeRowsSse2(uint8_t* const* Rows, int32_t Height, const TComposeRowPlan& Plan,
+                     int Table)
 {
-    ComposeRowsFor<TSse2Weighted, TSse2Ops>(Rows, FrameHeight, Plan, Method);
+    ComposeRowsFor<TSse2Weighted, TSse2Ops>(Rows, Height, Plan, Table);
+}
+
+void ShowRowsSse2(const uint8_t* const* Frame, uint8_t* const* Out, const TViewRowPlan& P)
+{
+    TShowRows<TSse2Rows>::Run(Frame, Out, P);
 }
 
 void StretchRowsSse2(const uint8_t* const* Src, uint8_t* const* Dst, int32_t Height,
@@ -179,7 +220,8 @@ void StretchRowsSse2(const uint8_t* const* Src, uint8_t* const* Dst, int32_t Hei
 #else  // not an SSE2 target: never selected
 
 bool Sse2Compiled() { return false; }
-void ComposeRowsSse2(uint8_t* const*, int32_t, const TComposeRowPlan&, TAnaglyphMethod) {}
+void ComposeRowsSse2(uint8_t* const*, int32_t, const TComposeRowPlan&, int) {}
+void ShowRowsSse2(const uint8_t* const*, uint8_t* const*, const TViewRowPlan&) {}
 void StretchRowsSse2(const uint8_t* const*, uint8_t* const*, int32_t, std::ptrdiff_t) {}
 
 #endif

@@ -1,6 +1,8 @@
 // Composition time per frame for side-by-side frames, against a memcpy of the bytes it writes
 // (HalfWidth x H x 4), for every colour method with and without swapped eyes; and the doubled-width
-// stretch of a half-width picture against a memcpy of its output. Plain program: prints a table,
+// stretch of a half-width picture against a memcpy of its output; then through the composition
+// plan every glasses x method side by side and top and bottom (against ffmpeg's stereo3d filter
+// when ffmpeg is installed), one view alone and the interleavings. Plain program: prints a table,
 // exits non-zero if a path disagrees with the byte loop or the scalar kernels.
 #include "Anaglyph.h"
 
@@ -8,9 +10,16 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 #include <random>
 #include <vector>
+
+#if defined(_WIN32)
+#define popen _popen
+#define pclose _pclose
+#endif
 
 namespace {
 
@@ -253,14 +262,151 @@ bool BenchSize(int32_t W, int32_t H, int Runs)
     return BenchStretch(W, H, Runs) && Ok;
 }
 
+// ---- The composition plan ----------------------------------------------------------------
+
+const char* const GlassesNames[] = {"red/cyan", "green/magenta", "amber/blue", "red/blue", "red/green"};
+// ffmpeg's stereo3d outputs per glasses x method (red/blue and red/green: grey only).
+const char* const FfmpegOutputs[5][4] = {{"arcc", "arch", "arcg", "arcd"}, {"agmc", "agmh", "agmg", "agmd"},
+                                         {"aybc", "aybh", "aybg", "aybd"}, {"", "", "arbg", ""},
+                                         {"", "", "argg", ""}};
+
+// ffmpeg's CPU time (user + system) per frame for a filter graph over Frames frames of a W x H
+// rgb24 picture read from Path, or a negative value when it cannot be run.
+double FfmpegMs(const std::string& Path, int32_t W, int32_t H, int Frames, const std::string& Filter)
+{
+    const std::string Command = "ffmpeg -hide_banner -nostdin -benchmark -stream_loop " + std::to_string(Frames - 1) +
+                                " -f rawvideo -pix_fmt rgb24 -s " + std::to_string(W) + "x" + std::to_string(H) +
+                                " -i " + Path + " -vf " + Filter + " -f null - 2>&1";
+    FILE* Out = popen(Command.c_str(), "r");
+    if (Out == nullptr)
+        return -1;
+    char Line[512];
+    double User = -1, System = 0;
+    while (std::fgets(Line, sizeof Line, Out) != nullptr) {
+        const char* At = std::strstr(Line, "bench: utime=");
+        if (At != nullptr)
+            std::sscanf(At, "bench: utime=%lfs stime=%lfs", &User, &System);
+    }
+    const int Status = pclose(Out);
+    return Status == 0 && User >= 0 ? (User + System) * 1000.0 / Frames : -1;
+}
+
+bool FfmpegInstalled() { return std::system("ffmpeg -version > /dev/null 2>&1") == 0; }
+
+// The plan's frame through the implementation in use, checked against the scalar kernels.
+bool SameAsScalar(const TComposePlan& P, const Frame& Captured, const char* What)
+{
+    const int32_t W = P.Options.FrameWidth, H = P.Options.FrameHeight;
+    Frame A(W, H), B(W, H), OutA(P.ShownWidth, P.ShownHeight), OutB(P.ShownWidth, P.ShownHeight);
+    A.Pixels.CopyFrom(Captured.Pixels);
+    B.Pixels.CopyFrom(Captured.Pixels);
+    ComposeFrameWith(ciScalar, P, A.Rows.data(), OutA.Rows.data(), 1, 0);
+    ComposeFrame(P, B.Rows.data(), OutB.Rows.data(), 1, 0);
+    const bool Same = OutA.Pixels == OutB.Pixels;
+    if (!Same)
+        std::printf("%s differs from scalar\n", What);
+    return Same;
+}
+
+bool BenchPlans(int32_t W, int32_t H, int Runs)
+{
+    Frame F(W, H), Captured(W, H);
+    std::mt19937 Rng(W + 1);
+    for (size_t I = 0; I < size_t(W) * H * 4; ++I)
+        Captured.Pixels.Data()[I] = uint8_t(Rng());
+    bool Ok = true;
+
+    // ffmpeg reads the same picture (as rgb24, the format its anaglyphs take); its filter's own
+    // cost is its run with the filter less its run with a null filter.
+    const bool Ffmpeg = FfmpegInstalled();
+    const std::string RawPath = "/tmp/bench_compose_" + std::to_string(W) + ".rgb";
+    const int FfmpegFrames = 60;
+    double FfmpegBase = -1;
+    if (Ffmpeg) {
+        std::vector<uint8_t> Rgb(size_t(W) * H * 3);
+        for (size_t I = 0; I < size_t(W) * H; ++I)
+            std::memcpy(&Rgb[3 * I], Captured.Pixels.Data() + 4 * I, 3);
+        if (FILE* Raw = std::fopen(RawPath.c_str(), "wb")) {
+            std::fwrite(Rgb.data(), 1, Rgb.size(), Raw);
+            std::fclose(Raw);
+            FfmpegBase = FfmpegMs(RawPath, W, H, FfmpegFrames, "null");
+        }
+        std::printf("ffmpeg: stereo3d's own CPU time per frame (a run with it less one with a null filter, "
+                    "%d frames, base %.3f ms)\n", FfmpegFrames, FfmpegBase);
+    } else {
+        std::printf("ffmpeg is not installed: no comparison with its stereo3d filter\n");
+    }
+
+    const TTime Memcpy = TimeMemcpy(size_t(W / 2) * H * 4, Runs);  // side by side and top and bottom alike
+    PrintRow(W, H, "memcpy of output", Memcpy, Memcpy);
+    // Medians; "fastest" is the undisturbed cost on a shared machine.
+    std::printf("%-11s %-26s %9s %9s %9s %9s %9s %9s %9s\n", "", "glasses x method (plan)", "sbs", "t&b", "sbs/mcp",
+                "fastest", "t&b/sbs", "ffmpeg", "ffm/sbs");
+    const double Goals[] = {1.5, 2, 3, 6};
+    for (int G = glRedCyan; G <= glRedGreen; ++G)
+        for (int M = amColour; M <= amDubois; ++M) {
+            if (*FfmpegOutputs[G][M] == 0)
+                continue;
+            TTime T[2];
+            for (int Pair : {plSideBySide, plTopAndBottom}) {
+                const TComposePlan P = MakeComposePlan(
+                    {W, H, Offset, TGlasses(G), TAnaglyphMethod(M), TPairLayout(Pair)});
+                Ok = SameAsScalar(P, Captured, FfmpegOutputs[G][M]) && Ok;
+                F.Pixels.CopyFrom(Captured.Pixels);
+                T[Pair] = Time(Runs, [&] { ComposeFrame(P, F.Rows.data(), nullptr, 0, 0); });
+            }
+            double Ff = -1;
+            if (Ffmpeg && FfmpegBase >= 0) {
+                const double With = FfmpegMs(RawPath, W, H, FfmpegFrames, std::string("stereo3d=sbsl:") + FfmpegOutputs[G][M]);
+                Ff = With >= 0 ? With - FfmpegBase : -1;
+            }
+            char Name[48];
+            std::snprintf(Name, sizeof Name, "%s %s", GlassesNames[G], MethodNames[M]);
+            const double Ratio = T[0].Median / Memcpy.Median;
+            std::printf("%-11s %-26s %9.3f %9.3f %9.2f %9.2f %9.2f %9.3f %9.1f  goal sbs/mcp <= %.1f%s%s\n", "",
+                        Name, T[0].Median, T[1].Median, Ratio, T[0].Min / Memcpy.Min, T[1].Median / T[0].Median, Ff,
+                        Ff > 0 ? Ff / T[0].Median : 0.0, Goals[M], Ratio <= Goals[M] ? "" : "  MISSED",
+                        Ff > 0 && Ff / T[0].Median < 3 ? "  ffmpeg goal MISSED" : "");
+        }
+
+    std::printf("\n%-11s %-26s %9s %9s %9s\n", "", "views (plan, into output)", "median", "fastest", "x memcpy");
+    const char* const ShowNames[] = {"", "left view", "right view", "rows", "columns", "checkerboard"};
+    for (int Half : {0, 1})
+        for (int Pair : {plSideBySide, plTopAndBottom}) {
+            const TComposePlan P0 = MakeComposePlan({W, H, Offset, glRedCyan, amColour, TPairLayout(Pair), false,
+                                                     smLeftView, Half != 0});
+            const TTime Out = TimeMemcpy(size_t(P0.ShownWidth) * P0.ShownHeight * 4, Runs);
+            for (int S = smLeftView; S <= smCheckerboard; ++S) {
+                const TComposePlan P = MakeComposePlan({W, H, Offset, glRedCyan, amColour, TPairLayout(Pair), false,
+                                                        TShowMode(S), Half != 0});
+                char Name[64];
+                std::snprintf(Name, sizeof Name, "%s %s%s", Pair ? "t&b" : "sbs", ShowNames[S], Half ? " x2" : "");
+                Ok = SameAsScalar(P, Captured, Name) && Ok;
+                Frame Shown(P.ShownWidth, P.ShownHeight);
+                F.Pixels.CopyFrom(Captured.Pixels);
+                const TTime T = Time(Runs, [&] { ComposeFrame(P, F.Rows.data(), Shown.Rows.data(), 1, 0); });
+                const double Ratio = T.Median / Out.Median;
+                std::printf("%-11s %-26s %9.3f %9.3f %9.2f  goal <= 1.5%s\n", "", Name, T.Median, T.Min, Ratio,
+                            Ratio <= 1.5 ? "" : "  MISSED");
+            }
+        }
+    if (Ffmpeg)
+        std::remove(RawPath.c_str());
+    std::printf("\n");
+    return Ok;
+}
+
 }  // namespace
 
-int main()
+int main(int Argc, char** Argv)
 {
+    if (Argc > 1 && std::strcmp(Argv[1], "plans") == 0)  // the plan's part alone
+        return BenchPlans(1920, 1080, 300) ? 0 : 1;
     std::printf("Anaglyph composition of side-by-side frames, offset %d, ms per frame\n", Offset);
     std::printf("%-11s %-26s %9s %9s %9s %9s\n", "frame", "path", "median", "fastest",
                 "x memcpy", "x memcpy");
     bool Ok = BenchSize(1920, 1080, 300);
     Ok = BenchSize(3840, 2160, 100) && Ok;
+    Ok = BenchPlans(1920, 1080, 300) && Ok;
     return Ok ? 0 : 1;
 }
