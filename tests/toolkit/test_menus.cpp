@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 #include <tuple>
+#include <vector>
 
 #include "ExtCtrls.h"
 #include "Forms.h"
@@ -14,6 +16,15 @@
 #include "Streaming.h"
 
 namespace {
+
+// Freed, it keeps its pages reserved and unreadable: any later use faults at once.
+int FreedCount = 0;
+template <class T>
+struct TNoAccessAfterFree : T {
+    using T::T;
+    static void* operator new(size_t size) { return VirtualAlloc(nullptr, size, MEM_COMMIT, PAGE_READWRITE); }
+    static void operator delete(void* p, size_t size) { DWORD old = 0; FreedCount += VirtualProtect(p, size, PAGE_NOACCESS, &old); }
+};
 
 // Ends any menu still open after ms, so that a failing step cannot leave the test in a menu's loop.
 struct TMenuWatchdog {
@@ -150,6 +161,75 @@ TEST(Menus, RightClickOrKeysOpenTheNearestMenuWhereAskedOrRunAnyMenusShortcut)
         EXPECT_EQ(shown.top, row.At.y);
         EXPECT_EQ(f.Clicks + f.Edit->Text(), row.Did);
         EXPECT_EQ(row.Menu ? row.Menu->PopupComponent() : nullptr, row.For);
+    }
+}
+
+TEST(Menus, ARightClickMenuOpensAfterTheReleaseAndItsCommandMayFreeTheControlOrTheForm)
+{
+    enum TMishap { CommandFreesControl, CommandFreesForm, CommandReleasesForm, MouseUpFreesForm };
+    struct TRow {
+        bool Graphic;  // the control has no window: its form's asks for the menu
+        bool Keys;     // Shift+F10 with the focus in the (windowed) control
+        TMishap Mishap;
+        const char* Log;
+        int Freed;
+    } const rows[]{
+        {false, false, CommandFreesControl, " up popup cmd", 1}, {true, false, CommandFreesControl, " up popup cmd", 1},
+        {false, false, CommandFreesForm, " up popup cmd", 2},    {true, false, CommandFreesForm, " up popup cmd", 2},
+        {false, false, CommandReleasesForm, " up popup cmd", 2}, {true, false, MouseUpFreesForm, " up", 2},
+        {false, false, MouseUpFreesForm, " up", 2},              {false, true, CommandFreesControl, " popup cmd", 1},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(testing::Message() << "graphic " << row.Graphic << ", keys " << row.Keys << ", mishap " << row.Mishap);
+        TErrorRecorder errors;
+        TMenuWatchdog watchdog;
+        FreedCount = 0;
+        TForm* form = new TNoAccessAfterFree<TForm>(nullptr);
+        form->SetBounds(140, 120, 360, 220);
+        TControl* control = row.Graphic ? static_cast<TControl*>(new TNoAccessAfterFree<TImage>(form))
+                                         : new TNoAccessAfterFree<TScrollBox>(form);
+        control->SetBoundsRect({30, 20, 230, 130});
+        control->SetParent(form);
+        std::string log;
+        auto* menu = new TPopupMenu(form);
+        menu->OnPopup = [&](TObject*) { log += " popup"; };
+        auto* item = new TMenuItem(form);
+        item->SetCaption(L"Close");
+        item->OnClick = [&](TObject*) {
+            log += " cmd";
+            if (row.Mishap == CommandFreesControl)
+                delete control;
+            else if (row.Mishap == CommandReleasesForm)
+                form->Release();
+            else
+                delete form;
+        };
+        menu->Items()->Add(item);
+        control->SetPopupMenu(menu);
+        control->OnMouseUp = [&](TObject*, TMouseButton button, TShiftState, int, int) {
+            log += button == mbRight ? " up" : " other up";
+            if (row.Mishap == MouseUpFreesForm)
+                delete form;
+        };
+        form->Show();
+        BringToFront(form->Handle());
+        PumpMessages(30);
+        TInputScript script;
+        if (row.Keys) {
+            SetFocus(static_cast<TWinControl*>(control)->Handle());
+            PumpMessages(20);
+            script.Key(VK_SHIFT, true).Key(VK_F10, true).Key(VK_F10, false).Key(VK_SHIFT, false);
+        } else {
+            script.Move(control->ClientToScreen({150, 90})).Then([] { SendMouseButton(true, true), SendMouseButton(false, true); });
+        }
+        if (row.Mishap != MouseUpFreesForm)
+            script.Wait(2).Key(VK_DOWN, true).Key(VK_DOWN, false).Key(VK_RETURN, true).Key(VK_RETURN, false);
+        ASSERT_TRUE(script.Wait(2).Run());
+        EXPECT_EQ(log, row.Log) << "the release's handler before the menu, the command last";
+        EXPECT_EQ(FreedCount, row.Freed);
+        EXPECT_TRUE(errors.Errors.empty());
+        if (row.Freed == 1)
+            delete form;
     }
 }
 
