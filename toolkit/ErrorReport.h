@@ -10,14 +10,15 @@
 using TExceptionHandler = std::function<void()>;
 void SetExceptionHandler(TExceptionHandler handler);
 
-// Hands the exception being handled to the installed handler; without one the error is
-// dropped rather than crossing window-system frames. Never throws.
+// Hands the exception being handled to the installed handler (to an open TDeferredErrors
+// batch, when there is one); without one the error is dropped rather than crossing
+// window-system frames. Never throws.
 void HandleCurrentException() noexcept;
 
 // A batch of steps that must all run although one may fail (a DPI change scales every control
 // even when a handler raises). While one is open, HandleCurrentException and Run keep the
 // first error instead of reporting or raising it; RethrowFirst raises it after the last step,
-// so that it is reported once. Batches nest; an inner one raises into the outer one.
+// so that it is reported once. Batches nest: what an inner one raises is the outer one's to keep.
 class TDeferredErrors {
 public:
     TDeferredErrors();
