@@ -118,6 +118,8 @@ void TMainForm::StartTimerTimer(TObject*)
     RedShift = g.RedShift;
     Rows = std::move(rows);
 
+    // The picture is in physical pixels, never scaled; the margin around it follows the DPI.
+    image->SetScaleWithDpi(false);
     FView.Fit(HalfWidth, FrameHeight);
     const SIZE window = SizeAroundImage();
     SetBounds(Left(), Top(), window.cx, window.cy);
@@ -128,26 +130,6 @@ SIZE TMainForm::SizeAroundImage() const
 {
     const int margin = ScaleValue(40, CurrentDpi(), DefaultPixelsPerInch);
     return SIZE{image->Width() + margin, image->Height() + margin};
-}
-
-void TMainForm::ScaleControls(int M, int D)
-{
-    if (!Frame) {
-        TForm::ScaleControls(M, D);
-        return;
-    }
-    // The image's surface follows the image's size and keeps only what a smaller size leaves
-    // of it: a frozen picture is kept aside and put back at the picture's size.
-    const int width = image->Width(), height = image->Height();
-    TBitmap picture;
-    if (image->Bitmap())
-        picture.Assign(*image->Bitmap());
-    TScopeExit keep([&] {
-        image->SetBounds(image->Left(), image->Top(), width, height);
-        if (!picture.Empty())
-            image->Bitmap()->Assign(picture);
-    });
-    TForm::ScaleControls(M, D);
 }
 
 void TMainForm::DpiChanged(int OldDpi, int NewDpi)

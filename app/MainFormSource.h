@@ -94,8 +94,6 @@ public:
 
 protected:
     void CreateParams(TCreateParams& Params) override;
-    // Everything scales but a captured picture: the image keeps the picture's size.
-    void ScaleControls(int M, int D) override;
 
 private:
     void ReleaseCapture();

@@ -219,6 +219,34 @@ private:
     std::vector<TComponent*> FFreeNotifies;
 };
 
+// Whether a component outlived what a handler, a menu or a nested loop ran: its free
+// notification clears the watch. Code after such a call touches the component only while Alive.
+class TFreeWatch : public TComponent {
+public:
+    explicit TFreeWatch(TComponent* subject) : TComponent(nullptr), FSubject(subject)
+    {
+        if (subject)
+            subject->FreeNotification(this);
+    }
+    ~TFreeWatch() override
+    {
+        if (FSubject)
+            FSubject->RemoveFreeNotification(this);
+    }
+    bool Alive() const { return FSubject != nullptr; }
+
+protected:
+    void Notification(TComponent* component, TOperation operation) override
+    {
+        TComponent::Notification(component, operation);
+        if (operation == opRemove && component == FSubject)
+            FSubject = nullptr;
+    }
+
+private:
+    TComponent* FSubject;
+};
+
 // Builds a class's published properties with member-function accessors.
 template <class T>
 class TClassBuilder {

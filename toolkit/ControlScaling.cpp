@@ -2,6 +2,7 @@
 // layouts of another DPI scaled once when loaded, and forms following WM_DPICHANGED.
 #include <vector>
 
+#include "ErrorReport.h"
 #include "Forms.h"
 #include "ScopeExit.h"
 
@@ -9,9 +10,12 @@
 
 void TControl::ScaleBy(int M, int D)
 {
-    if (M != D && M > 0 && D > 0)
+    if (M != D && M > 0 && D > 0 && FScaleWithDpi)
         ChangeScale(M, D);
 }
+
+// In a DPI change every step below runs although one fails (TDeferredErrors): a handler that
+// raises leaves no control behind at the old scale.
 
 void TControl::ChangeScale(int M, int D)
 {
@@ -20,10 +24,9 @@ void TControl::ChangeScale(int M, int D)
     // bars stay equal wherever they are stacked.
     const int left = ScaleValue(FLeft, M, D);
     const int top = ScaleValue(FTop, M, D);
-    if (FAlign == alNone)
-        SetBounds(left, top, ScaleValue(FLeft + FWidth, M, D) - left, ScaleValue(FTop + FHeight, M, D) - top);
-    else
-        SetBounds(left, top, ScaleValue(FWidth, M, D), ScaleValue(FHeight, M, D));
+    const int width = FAlign == alNone ? ScaleValue(FLeft + FWidth, M, D) - left : ScaleValue(FWidth, M, D);
+    const int height = FAlign == alNone ? ScaleValue(FTop + FHeight, M, D) - top : ScaleValue(FHeight, M, D);
+    TDeferredErrors::Run([&] { SetBounds(left, top, width, height); });
     ScaleFont(M, D);
 }
 
@@ -32,8 +35,11 @@ void TControl::ScaleFont(int M, int D)
     if (FParentFont)
         return;  // follows the parent's font, which scales itself
     // Points stay points: the font's DPI moves with its height.
-    FFont->SetPixelsPerInch(ScaleValue(FFont->PixelsPerInch(), M, D));
-    FFont->SetHeight(ScaleValue(FFont->Height(), M, D));
+    const int pixelsPerInch = ScaleValue(FFont->PixelsPerInch(), M, D), height = ScaleValue(FFont->Height(), M, D);
+    TDeferredErrors::Run([&] {
+        FFont->SetPixelsPerInch(pixelsPerInch);
+        FFont->SetHeight(height);
+    });
 }
 
 int TControl::CurrentDpi() const
@@ -50,7 +56,7 @@ void TWinControl::ChangeScale(int M, int D)
 {
     // Children first, then the control itself, aligned once at the end.
     DisableAlign();
-    TScopeExit enable([this] { EnableAlign(); });
+    TScopeExit enable([this] { TDeferredErrors::Run([this] { EnableAlign(); }); });
     ScaleControls(M, D);
     TControl::ChangeScale(M, D);
 }
@@ -58,7 +64,8 @@ void TWinControl::ChangeScale(int M, int D)
 void TWinControl::ScaleControls(int M, int D)
 {
     for (TControl* c : std::vector<TControl*>(FControls))
-        c->ChangeScale(M, D);
+        if (c->FScaleWithDpi)
+            TDeferredErrors::Run([&] { c->ChangeScale(M, D); });
 }
 
 void TScrollingWinControl::ScaleControls(int M, int D)
@@ -79,7 +86,7 @@ namespace {
 
 void NotifyDpiChanged(TControl* control, int oldDpi, int newDpi)
 {
-    control->DpiChanged(oldDpi, newDpi);
+    TDeferredErrors::Run([&] { control->DpiChanged(oldDpi, newDpi); });
     if (auto* parent = dynamic_cast<TWinControl*>(control))
         for (int i = 0; i < parent->ControlCount(); ++i)  // a handler may remove controls
             NotifyDpiChanged(parent->Controls(i), oldDpi, newDpi);
@@ -115,11 +122,11 @@ void TCustomForm::ChangeScale(int M, int D)
     }
     // The frame's size comes from the window system's metrics, not from the layout.
     DisableAlign();
-    TScopeExit enable([this] { EnableAlign(); });
+    TScopeExit enable([this] { TDeferredErrors::Run([this] { EnableAlign(); }); });
     const int width = ClientWidth(), height = ClientHeight();
     ScaleControls(M, D);
     ScaleFont(M, D);
-    SetClientSize(ScaleValue(width, M, D), ScaleValue(height, M, D));
+    TDeferredErrors::Run([&] { SetClientSize(ScaleValue(width, M, D), ScaleValue(height, M, D)); });
 }
 
 int TCustomForm::CurrentDpi() const
@@ -140,6 +147,9 @@ void TCustomForm::WMDpiChanged(TMessage& Message)
         return;
     FChangingDpi = true;
     TScopeExit done([this] { FChangingDpi = false; });
+    // A handler that raises does not stop the change: the controls, the fonts, the bounds and
+    // the recorded DPI stay one scale, and the first error is reported once, at the end.
+    TDeferredErrors errors;
     while (FPendingDpi > 0) {
         const int dpi = FPendingDpi;
         const RECT rect = FPendingRect;
@@ -147,6 +157,7 @@ void TCustomForm::WMDpiChanged(TMessage& Message)
         FPendingDpi = 0;
         ChangeDpi(dpi, hasRect ? &rect : nullptr);
     }
+    errors.RethrowFirst();
 }
 
 void TCustomForm::ChangeDpi(int NewDpi, const RECT* suggested)
@@ -158,7 +169,7 @@ void TCustomForm::ChangeDpi(int NewDpi, const RECT* suggested)
             ScaleBy(NewDpi, FPixelsPerInch);
         } else {
             DisableAlign();
-            TScopeExit enable([this] { EnableAlign(); });
+            TScopeExit enable([this] { TDeferredErrors::Run([this] { EnableAlign(); }); });
             ScaleControls(NewDpi, FPixelsPerInch);
             ScaleFont(NewDpi, FPixelsPerInch);
             SetWindowPos(FHandle, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,

@@ -46,6 +46,7 @@ const TClassInfo& TControl::StaticClassInfo()
         .Nested(L"Font", &TControl::Font)
         .StoredIf([](const TControl& c) { return !c.ParentFont(); })
         .Boolean(L"ParentFont", &TControl::ParentFont, &TControl::SetParentFont, true)
+        .Boolean(L"ScaleWithDpi", &TControl::ScaleWithDpi, &TControl::SetScaleWithDpi, true)
         .Component(L"PopupMenu", &TControl::PopupMenu, &TControl::SetPopupMenu)
         .Event(L"OnClick", &TControl::OnClick)
         .Event(L"OnDblClick", &TControl::OnDblClick)
@@ -429,14 +430,27 @@ void TControl::DoMouseDown(TMessage& Message, TMouseButton button, TShiftState e
 
 void TControl::DoMouseUp(TMessage& Message, TMouseButton button)
 {
-    DefaultHandler(Message);
-    MouseUp(button, KeysToShiftState(Message.WParam), GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam));
+    const TShiftState shift = KeysToShiftState(Message.WParam);
+    const int x = GET_X_LPARAM(Message.LParam), y = GET_Y_LPARAM(Message.LParam);
+    if (button != mbRight) {
+        DefaultHandler(Message);
+        MouseUp(button, shift, x, y);
+        return;
+    }
+    // The window system asks for the context menu as it handles the release: the release is
+    // ours first, and the menu's command, which may free this control, comes last.
+    const TFreeWatch self(this);
+    MouseUp(button, shift, x, y);
+    if (self.Alive())
+        DefaultHandler(Message);
 }
 
 void TControl::WMLButtonDblClk(TMessage& Message)
 {
+    // MouseDown may run a drag or a dock change whose handlers free this control.
+    const TFreeWatch self(this);
     DoMouseDown(Message, mbLeft, {ssDouble});
-    if (FControlStyle.Contains(csClickEvents))
+    if (self.Alive() && FControlStyle.Contains(csClickEvents))
         DblClick();
 }
 
@@ -449,8 +463,9 @@ void TControl::WMLButtonUp(TMessage& Message)
     }
     const POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
     const RECT r = ClientRect();
+    const TFreeWatch self(this);  // OnMouseUp may free the control
     DoMouseUp(Message, mbLeft);
-    if (clicked && FControlStyle.Contains(csClickEvents) && PtInRect(&r, p))
+    if (clicked && self.Alive() && FControlStyle.Contains(csClickEvents) && PtInRect(&r, p))
         Click();
 }
 

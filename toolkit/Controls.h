@@ -196,8 +196,13 @@ public:
     virtual void DblClick();
 
     // Scales the control by M/D (normally new DPI / old DPI): its edges, its own font (not a
-    // parent's) and, for a windowed control, everything inside it. Nothing changes when M == D.
+    // parent's) and, for a windowed control, everything inside it. Nothing changes when M == D
+    // or when the control does not scale with the DPI.
     void ScaleBy(int M, int D);
+    // False: scaling leaves the control, and everything inside it, at its pixels (a picture
+    // shown 1:1 in physical pixels); a font taken from the parent still follows the parent.
+    bool ScaleWithDpi() const { return FScaleWithDpi; }
+    void SetScaleWithDpi(bool value) { FScaleWithDpi = value; }
     // The DPI of the window the control is shown in; the display's while it has none.
     virtual int CurrentDpi() const;
     // Told to every control of a form after the form followed its window to another DPI, so
@@ -233,6 +238,7 @@ protected:
     bool FParentColor = false;
     std::unique_ptr<TFont> FFont;
     bool FParentFont = true;
+    bool FScaleWithDpi = true;
     std::wstring FText;
     TControlStyle FControlStyle{csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
     bool FMouseCaptured = false;

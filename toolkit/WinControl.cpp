@@ -292,11 +292,13 @@ void TWinControl::WndProc(TMessage& Message)
         else if (GetCapture() != FHandle)
             target = ControlAtPos(p, false);
         if (target && !dynamic_cast<TWinControl*>(target)) {
+            // The window system asks for a context menu when the right button comes up; the
+            // child has no window to ask through, so this window asks for it, once the child
+            // has had the release (whose handler may free this window's control).
+            const TFreeWatch self(Message.Msg == WM_RBUTTONUP ? this : nullptr);
             Message.Result = target->Perform(Message.Msg, Message.WParam,
                                              MAKELPARAM(p.x - target->Left(), p.y - target->Top()));
-            // The window system asks for a context menu when the right button comes up; the
-            // child has no window to ask through, so this window asks for it.
-            if (Message.Msg == WM_RBUTTONUP)
+            if (self.Alive())
                 DefaultHandler(Message);
             return;
         }

@@ -29,14 +29,17 @@ struct TTestToolWindow : TNoAccessAfterFree<TToolWindow97> {
 
 TEST(ModalLoops, HandlersThatFreeTheToolWindowOrRaiseLeaveNothingBehind)
 {
-    enum TLoop { Drag, Resize, Close };
-    // FreedByHandler: OnMouseDown, ResizeBegin or OnCloseQuery frees the tool window. FreeDock:
+    // DoubleClick: on the floating caption, a drag, then back to the last dock.
+    enum TLoop { Drag, Resize, Close, DoubleClick };
+    // FreedByHandler: OnMouseDown, ResizeBegin, OnCloseQuery or, for the double-click,
+    // OnDockChanged frees the tool window. FreeDock:
     // the target dock goes, then the cursor moves; FreeDockAtRelease: it goes, then the release.
     enum TMishap { FreeToolWindow, FreeForm, TrackRaises, FreedByHandler, FreeDock, FreeDockAtRelease };
     const std::pair<TLoop, TMishap> cases[] = {
         {Drag, FreeToolWindow}, {Drag, FreeForm},           {Resize, FreeToolWindow}, {Resize, FreeForm},
         {Close, FreeToolWindow}, {Close, FreeForm},         {Resize, TrackRaises},    {Drag, FreedByHandler},
-        {Resize, FreedByHandler}, {Close, FreedByHandler}, {Drag, FreeDock},         {Drag, FreeDockAtRelease}};
+        {Resize, FreedByHandler}, {Close, FreedByHandler}, {Drag, FreeDock},         {Drag, FreeDockAtRelease},
+        {DoubleClick, FreedByHandler}};
     for (const auto& [loop, mishap] : cases) {
         SCOPED_TRACE(testing::Message() << "loop " << loop << ", mishap " << mishap);
         TErrorRecorder errors;
@@ -50,7 +53,9 @@ TEST(ModalLoops, HandlersThatFreeTheToolWindowOrRaiseLeaveNothingBehind)
         form->Show();
         bar->SetDockedTo(nullptr);
         bar->SetBounds(700, 250, bar->Width(), bar->Height());  // clear of the form
-        if (mishap == FreedByHandler) {
+        if (mishap == FreedByHandler && loop == DoubleClick) {
+            bar->OnDockChanged = [&](TObject*) { delete bar; };
+        } else if (mishap == FreedByHandler) {
             bar->FreedByResizeBegin = true;
             bar->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { delete bar; };
             bar->OnCloseQuery = [&](TObject*, bool&) { delete bar; };
@@ -60,7 +65,7 @@ TEST(ModalLoops, HandlersThatFreeTheToolWindowOrRaiseLeaveNothingBehind)
         const RECT area{r.left - 60, r.top - 60, r.right + 120, r.bottom + 120};
         const std::vector<uint32_t> before = ScreenPixels(area);
         const TGeomRect close = GetCloseButtonRect(SystemFrameMetrics(), true, bar->ClientWidth(), true);
-        const POINT from = loop == Drag     ? POINT{r.left + 20, r.top + 11}
+        const POINT from = loop == Drag || loop == DoubleClick ? POINT{r.left + 20, r.top + 11}
                            : loop == Resize ? POINT{r.right - 1, (r.top + r.bottom) / 2}
                                             : POINT{r.left + close.Left + 5, r.top + close.Top + 5};
         // Just off the tool window, or over the top edge of the (empty) dock; the close button
@@ -68,14 +73,17 @@ TEST(ModalLoops, HandlersThatFreeTheToolWindowOrRaiseLeaveNothingBehind)
         const POINT mid = mishap < FreeDock ? POINT{from.x + 60, from.y + 40} : POINT{over.left + 150, over.top};
         const POINT end = loop == Close && mishap == FreedByHandler ? from : POINT{mid.x + 10, mid.y + 10};
         TInputScript script;
-        script.Move(from).Down().Move(mid).Wait().Then([&] {
-            if (mishap == TrackRaises)
-                bar->TrackRaises = true;
-            else if (mishap != FreedByHandler)
-                delete (mishap == FreeForm    ? std::exchange(form, nullptr)
-                        : mishap >= FreeDock ? static_cast<TComponent*>(dock) : bar);
-        });
-        if (mishap != FreeDockAtRelease)
+        if (loop == DoubleClick)
+            script.Move(from).Down().Up().Down();
+        else
+            script.Move(from).Down().Move(mid).Wait().Then([&] {
+                if (mishap == TrackRaises)
+                    bar->TrackRaises = true;
+                else if (mishap != FreedByHandler)
+                    delete (mishap == FreeForm    ? std::exchange(form, nullptr)
+                            : mishap >= FreeDock ? static_cast<TComponent*>(dock) : bar);
+            });
+        if (mishap != FreeDockAtRelease && loop != DoubleClick)
             script.Move(end);
         ASSERT_TRUE(script.Wait().Up().Run());
         PumpMessages(200);

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 #include <tuple>
+#include <vector>
 
 #include "ExtCtrls.h"
 #include "Forms.h"
@@ -14,6 +16,15 @@
 #include "Streaming.h"
 
 namespace {
+
+// Freed, it keeps its pages reserved and unreadable: any later use faults at once.
+int FreedCount = 0;
+template <class T>
+struct TNoAccessAfterFree : T {
+    using T::T;
+    static void* operator new(size_t size) { return VirtualAlloc(nullptr, size, MEM_COMMIT, PAGE_READWRITE); }
+    static void operator delete(void* p, size_t size) { DWORD old = 0; FreedCount += VirtualProtect(p, size, PAGE_NOACCESS, &old); }
+};
 
 // Ends any menu still open after ms, so that a failing step cannot leave the test in a menu's loop.
 struct TMenuWatchdog {
@@ -153,6 +164,160 @@ TEST(Menus, RightClickOrKeysOpenTheNearestMenuWhereAskedOrRunAnyMenusShortcut)
     }
 }
 
+TEST(Menus, ARightClickMenuOpensAfterTheReleaseAndItsCommandMayFreeTheControlOrTheForm)
+{
+    enum TMishap { CommandFreesControl, CommandFreesForm, CommandReleasesForm, MouseUpFreesForm };
+    struct TRow {
+        bool Graphic;  // the control has no window: its form's asks for the menu
+        bool Keys;     // Shift+F10 with the focus in the (windowed) control
+        TMishap Mishap;
+        const char* Log;
+        int Freed;
+    } const rows[]{
+        {false, false, CommandFreesControl, " up popup cmd", 1}, {true, false, CommandFreesControl, " up popup cmd", 1},
+        {false, false, CommandFreesForm, " up popup cmd", 2},    {true, false, CommandFreesForm, " up popup cmd", 2},
+        {false, false, CommandReleasesForm, " up popup cmd", 2}, {true, false, MouseUpFreesForm, " up", 2},
+        {false, false, MouseUpFreesForm, " up", 2},              {false, true, CommandFreesControl, " popup cmd", 1},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(testing::Message() << "graphic " << row.Graphic << ", keys " << row.Keys << ", mishap " << row.Mishap);
+        TErrorRecorder errors;
+        TMenuWatchdog watchdog;
+        FreedCount = 0;
+        TForm* form = new TNoAccessAfterFree<TForm>(nullptr);
+        form->SetBounds(140, 120, 360, 220);
+        TControl* control = row.Graphic ? static_cast<TControl*>(new TNoAccessAfterFree<TImage>(form))
+                                         : new TNoAccessAfterFree<TScrollBox>(form);
+        control->SetBoundsRect({30, 20, 230, 130});
+        control->SetParent(form);
+        std::string log;
+        auto* menu = new TPopupMenu(form);
+        menu->OnPopup = [&](TObject*) { log += " popup"; };
+        auto* item = new TMenuItem(form);
+        item->SetCaption(L"Close");
+        item->OnClick = [&](TObject*) {
+            log += " cmd";
+            if (row.Mishap == CommandFreesControl)
+                delete control;
+            else if (row.Mishap == CommandReleasesForm)
+                form->Release();
+            else
+                delete form;
+        };
+        menu->Items()->Add(item);
+        control->SetPopupMenu(menu);
+        control->OnMouseUp = [&](TObject*, TMouseButton button, TShiftState, int, int) {
+            log += button == mbRight ? " up" : " other up";
+            if (row.Mishap == MouseUpFreesForm)
+                delete form;
+        };
+        form->Show();
+        BringToFront(form->Handle());
+        PumpMessages(30);
+        TInputScript script;
+        if (row.Keys) {
+            SetFocus(static_cast<TWinControl*>(control)->Handle());
+            PumpMessages(20);
+            script.Key(VK_SHIFT, true).Key(VK_F10, true).Key(VK_F10, false).Key(VK_SHIFT, false);
+        } else {
+            script.Move(control->ClientToScreen({150, 90})).Then([] { SendMouseButton(true, true), SendMouseButton(false, true); });
+        }
+        if (row.Mishap != MouseUpFreesForm)
+            script.Wait(2).Key(VK_DOWN, true).Key(VK_DOWN, false).Key(VK_RETURN, true).Key(VK_RETURN, false);
+        ASSERT_TRUE(script.Wait(2).Run());
+        EXPECT_EQ(log, row.Log) << "the release's handler before the menu, the command last";
+        EXPECT_EQ(FreedCount, row.Freed);
+        EXPECT_TRUE(errors.Errors.empty());
+        if (row.Freed == 1)
+            delete form;
+    }
+}
+
+TEST(Menus, SubmenusAreChosenWithRealInputAndTheirRadioGroupsAndShortcutsStayTheirOwn)
+{
+    TMenuForm f;
+    TPopupMenu* menu = f.Menu(L"M", {L"T1", L"Glasses", L"Pair"});
+    f.Box->SetPopupMenu(menu);
+    std::vector<TMenuItem*> radios{menu->Items()->Items(0)};
+    auto fill = [&](int at, std::initializer_list<const wchar_t*> captions) {
+        for (const wchar_t* caption : captions) {
+            auto* item = new TMenuItem(f.Form.get());
+            item->SetCaption(caption);
+            item->OnClick = [&f, item](TObject*) { f.Clicks += item->Caption(), item->SetChecked(true); };
+            menu->Items()->Items(at)->Add(item);
+            radios.push_back(item);
+        }
+    };
+    fill(1, {L"Red/cyan", L"Green/magenta", L"Amber/blue"});
+    fill(2, {L"Side by side", L"Top and bottom"});
+    for (TMenuItem* item : radios)
+        item->SetRadioItem(true), item->SetGroupIndex(1);  // one group number in all three lists
+    radios[2]->SetShortCut(ShortCut('G', {ssCtrl}));
+    radios[3]->SetShortCut(ShortCut('B', {ssCtrl}));
+    radios[3]->SetEnabled(false);
+    struct TRow {
+        const char* What;
+        WORD Key;    // Ctrl+Key in the edit box; 0: the menu opened by a right-click on the box
+        int Sub;     // the submenu's place, the items' in it: clicked, or the last with the keys below
+        std::vector<int> Items;
+        bool Keys;
+        const wchar_t* Did;
+        const wchar_t* Checked;  // every checked item after it
+    } const rows[]{
+        {"clicked in a submenu", 0, 1, {1}, false, L"Green/magenta", L"T1 Green/magenta Side by side"},
+        {"keys into the last submenu", 0, 2, {1}, true, L"Top and bottom", L"T1 Red/cyan Top and bottom"},
+        {"keys to the first item of a submenu", 0, 1, {0}, true, L"Red/cyan", L"T1 Red/cyan Side by side"},
+        {"a disabled item clicked keeps the submenu open", 0, 1, {2, 0}, false, L"Red/cyan",
+         L"T1 Red/cyan Side by side"},
+        {"the shortcut of a submenu's item", 'G', 0, {}, false, L"Green/magenta", L"T1 Green/magenta Side by side"},
+        {"a disabled one's", 'B', 0, {}, false, L"", L"T1 Red/cyan Side by side"},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.What);
+        TMenuWatchdog watchdog;
+        for (int i : {0, 1, 4})
+            radios[i]->SetChecked(true);
+        f.Clicks.clear();
+        RECT r{};  // the item clicked next
+        TInputScript script;
+        if (row.Key) {
+            SetFocus(f.Edit->Handle());
+            PumpMessages(20);
+            SendKey(VK_CONTROL, true), SendKey(row.Key, true), SendKey(row.Key, false), SendKey(VK_CONTROL, false);
+            PumpMessages(60);
+        } else {
+            script.Move(f.Box->ClientToScreen({170, 90})).Then([] { SendMouseButton(true, true), SendMouseButton(false, true); });
+            script.Wait(2);
+            if (row.Keys) {
+                for (int i = 0; i <= row.Sub; ++i)
+                    script.Key(VK_DOWN, true).Key(VK_DOWN, false);
+                script.Key(VK_RIGHT, true).Key(VK_RIGHT, false).Wait();
+                for (int i = 0; i < row.Items.back(); ++i)
+                    script.Key(VK_DOWN, true).Key(VK_DOWN, false);
+                script.Key(VK_RETURN, true).Key(VK_RETURN, false);
+            } else {
+                std::vector<int> path{-1};
+                path.insert(path.end(), row.Items.begin(), row.Items.end());
+                for (int at : path)
+                    script.Then([&, at] {
+                              HMENU m = at >= 0 ? GetSubMenu(menu->Handle(), row.Sub) : menu->Handle();
+                              GetMenuItemRect(nullptr, m, static_cast<UINT>(at >= 0 ? at : row.Sub), &r);
+                              SendMouseMove({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+                          })
+                        .Then([] { SendMouseButton(true), SendMouseButton(false); })
+                        .Wait(2);
+            }
+        }
+        ASSERT_TRUE(script.Wait(2).Key(VK_ESCAPE, true).Key(VK_ESCAPE, false).Key(VK_ESCAPE, true).Key(VK_ESCAPE, false).Run());
+        std::wstring checked;
+        for (TMenuItem* item : radios)
+            if (item->Checked())
+                checked += (checked.empty() ? L"" : L" ") + item->Caption();
+        EXPECT_EQ(f.Clicks + f.Edit->Text(), row.Did);
+        EXPECT_EQ(checked, row.Checked) << "radio items of one group number uncheck each other in their own list only";
+    }
+}
+
 TEST(Menus, TheBuiltMenuShowsCaptionsShortcutsChecksAndRadioBullets)
 {
     TMenuForm f;
@@ -167,9 +332,14 @@ TEST(Menus, TheBuiltMenuShowsCaptionsShortcutsChecksAndRadioBullets)
     item(6)->SetVisible(false);
     item(7)->SetEnabled(false);
     item(7)->SetShortCut(ShortCut(VK_F5, {ssShift, ssAlt}));
-    item(8)->Add(new TMenuItem(f.Form.get()));
-    item(8)->Items(0)->SetCaption(L"Inner");
+    for (const wchar_t* caption : {L"Inner", L"InnerRadio"}) {
+        item(8)->Add(new TMenuItem(f.Form.get()));
+        item(8)->Items(item(8)->Count() - 1)->SetCaption(caption);
+    }
     item(8)->Items(0)->SetShortCut(ShortCut(VK_DELETE, {}));
+    item(8)->Items(1)->SetRadioItem(true);
+    item(8)->Items(1)->SetChecked(true);
+    item(8)->Items(1)->SetEnabled(false);
     menu->OnPopup = [&](TObject*) { item(2)->SetChecked(true); };  // runs before the menu is built
     {
         TMenuWatchdog closeSoon(300);
@@ -182,17 +352,20 @@ TEST(Menus, TheBuiltMenuShowsCaptionsShortcutsChecksAndRadioBullets)
         {L"Off\tShift+Alt+F5", MFT_STRING, MFS_DISABLED}, {L"Sub", MFT_STRING, 0},
     };
     HMENU h = menu->Handle();
-    ASSERT_EQ(GetMenuItemCount(h), static_cast<int>(std::size(expected)));
-    for (UINT i = 0; i < std::size(expected); ++i) {
+    auto shown = [](HMENU m, UINT i) {
         wchar_t text[32] = {};
         MENUITEMINFOW mi{};
         mi.cbSize = sizeof(mi), mi.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_STRING, mi.dwTypeData = text, mi.cch = 32;
-        GetMenuItemInfoW(h, i, TRUE, &mi);
-        EXPECT_EQ(std::tuple(std::wstring(text), mi.fType, mi.fState & (MFS_CHECKED | MFS_DISABLED)), expected[i]) << i;
-    }
-    wchar_t inner[32] = {};
-    GetMenuStringW(GetSubMenu(h, 7), 0, inner, 32, MF_BYPOSITION);
-    EXPECT_STREQ(inner, L"Inner\tDel");
+        GetMenuItemInfoW(m, i, TRUE, &mi);
+        return std::tuple(std::wstring(text), mi.fType, mi.fState & (MFS_CHECKED | MFS_DISABLED));
+    };
+    ASSERT_EQ(GetMenuItemCount(h), static_cast<int>(std::size(expected)));
+    for (UINT i = 0; i < std::size(expected); ++i)
+        EXPECT_EQ(shown(h, i), expected[i]) << i;
+    // The same inside a submenu.
+    EXPECT_EQ(shown(GetSubMenu(h, 7), 0), std::tuple(std::wstring(L"Inner\tDel"), UINT(MFT_STRING), UINT(0)));
+    EXPECT_EQ(shown(GetSubMenu(h, 7), 1),
+              std::tuple(std::wstring(L"InnerRadio"), UINT(MFT_RADIOCHECK), UINT(MFS_CHECKED | MFS_DISABLED)));
 }
 
 TEST(Menus, StoredMenusKeepTheirItemTreeAndNonDefaultValues)
