@@ -3,34 +3,43 @@
 
 #include <windows.h>
 
-#include <cstdint>
+#include "CaptureArea.h"
 
-// A rectangle of the screen, in screen pixels.
-struct TScreenArea {
-    int32_t Left = 0;
-    int32_t Top = 0;
-    int32_t Width = 0;
-    int32_t Height = 0;
-};
-
-// The target a start would capture: the window and its area.
+// The target a start would capture: the window and its area, or an area chosen on the screen.
 struct TCaptureTarget {
     HWND Window = nullptr;
     TScreenArea Area;
+    bool Chosen = false;
 };
 
 class TCaptureSource {
 public:
-    // What a start would capture now: the window in front and its outer rectangle. Nothing is
-    // recorded, so a start that fails afterwards leaves the running capture as it was.
+    // Options for the next start (and, while following, the next frame). Off, a start takes the
+    // window in front and its outer rectangle, fixed.
+    bool ClientArea() const { return FClientArea; }
+    void SetClientArea(bool value) { FClientArea = value; }
+    bool Follow() const { return FFollow; }
+    void SetFollow(bool value) { FFollow = value; }
+
+    // What a start would capture now: the window in front and its outer or client rectangle.
+    // Nothing is recorded, so a start that fails afterwards leaves the running capture as it was.
     TCaptureTarget AtStart() const;
+    // An area chosen on the screen: captured where it is, whatever the options say.
+    static TCaptureTarget OfArea(const TScreenArea& Area) { return TCaptureTarget{nullptr, Area, true}; }
     // Records the target once the start has set up everything else.
     void Use(const TCaptureTarget& Target) { FTarget = Target; }
-    // The area to copy at this frame; false when the target is gone and the loop must stop.
-    bool AtFrame(TScreenArea& Area) const;
+    // The area to copy at this frame and how it changed. A followed window's new place is taken
+    // at once; a new size is taken by Use once the capture is set up at that size; gone, the
+    // area stays the last one.
+    TFollowStep AtFrame(TScreenArea& Area);
 
     HWND Target() const { return FTarget.Window; }
+    bool AreaChosen() const { return FTarget.Chosen; }
 
 private:
+    TScreenArea AreaOf(HWND Window) const;
+
     TCaptureTarget FTarget;
+    bool FClientArea = false;
+    bool FFollow = false;
 };

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "Anaglyph.h"
+#include "AreaSelection.h"
 #include "Dpi.h"
 #include "GdiCount.h"
 #include "ScopeExit.h"
@@ -78,16 +79,19 @@ void TMainForm::StartTimerTimer(TObject*)
 {
     StartTimer->SetEnabled(false);
     const int32_t offset = StrToInt(Edit1->Text());
+    SetUpCapture(FSource.AtStart(), offset);
+}
 
-    // Everything new is built first: a start that fails leaves a running capture as it was.
+void TMainForm::SetUpCapture(const TCaptureTarget& Target, int32_t Shift)
+{
+    // Everything new is built first: a setup that fails leaves a running capture as it was.
     HWND desktop = GetDesktopWindow();
     HDC dc = CountedGetDC(desktop);
     TScopeExit releaseUnlessKept([&] {
         if (dc)
             CountedReleaseDC(desktop, dc);
     });
-    const TCaptureTarget target = FSource.AtStart();
-    const int32_t width = target.Area.Width, height = target.Area.Height;
+    const int32_t width = Target.Area.Width, height = Target.Area.Height;
 
     auto frame = std::make_unique<TBitmap>();
     frame->SetPixelFormat(pf32bit);
@@ -100,13 +104,13 @@ void TMainForm::StartTimerTimer(TObject*)
     frame->Canvas()->Handle();  // the frame's DC is made here, not on the first tick
 
     ReleaseCapture();
-    Offset = offset;
+    Offset = Shift;
     DesktopWnd = desktop;
     DesktopDC = std::exchange(dc, nullptr);
-    FSource.Use(target);
-    TargetWnd = target.Window;
-    CaptureLeft = target.Area.Left;
-    CaptureTop = target.Area.Top;
+    FSource.Use(Target);
+    TargetWnd = Target.Window;
+    CaptureLeft = Target.Area.Left;
+    CaptureTop = Target.Area.Top;
     CaptureWidth = width;
     CaptureHeight = height;
     Frame = std::move(frame);
@@ -117,6 +121,7 @@ void TMainForm::StartTimerTimer(TObject*)
     RightStart = g.RightStart;
     RedShift = g.RedShift;
     Rows = std::move(rows);
+    ShowCaptureOptions();
 
     // The picture is in physical pixels, never scaled; the margin around it follows the DPI.
     image->SetScaleWithDpi(false);
@@ -157,10 +162,20 @@ void TMainForm::LoopTimerTimer(TObject*)
             LoopTimer->SetEnabled(false);
     });
     TScreenArea area;
-    if (!FSource.AtFrame(area)) {
-        LoopTimer->SetEnabled(false);  // the target is gone: the last picture stays, as after Stop
+    switch (FSource.AtFrame(area)) {
+    case fsGone:
+        LoopTimer->SetEnabled(false);  // the last picture stays, as after Stop
         done = true;
         return;
+    case fsResized:
+        SetUpCapture(TCaptureTarget{FSource.Target(), area}, Offset);
+        break;
+    case fsMoved:
+        CaptureLeft = area.Left;
+        CaptureTop = area.Top;
+        break;
+    case fsSame:
+        break;
     }
     HDC frameDC = Frame->Canvas()->Handle();
     BitBlt(frameDC, 0, 0, FrameWidth, FrameHeight, DesktopDC, area.Left, area.Top, SRCCOPY);
@@ -193,6 +208,64 @@ void TMainForm::QuitBtnClick(TObject*)
 }
 
 // ---- viewing options ------------------------------------------------------------------------
+
+void TMainForm::SetClientAreaOnly(bool value)
+{
+    FSource.SetClientArea(value);
+    ShowCaptureOptions();
+}
+
+void TMainForm::SetFollowWindow(bool value)
+{
+    FSource.SetFollow(value);
+    ShowCaptureOptions();
+}
+
+void TMainForm::ShowCaptureOptions()
+{
+    FClientItem->SetChecked(FSource.ClientArea());
+    FFollowItem->SetChecked(FSource.Follow());
+    FClientItem->SetEnabled(!FSource.AreaChosen());
+    FFollowItem->SetEnabled(!FSource.AreaChosen());
+}
+
+namespace {
+
+// Whether a component outlived a nested message loop: its free notification clears the watch.
+class TAliveWatch : public TComponent {
+public:
+    explicit TAliveWatch(TComponent* Subject) : TComponent(nullptr), FSubject(Subject) { Subject->FreeNotification(this); }
+    ~TAliveWatch() override
+    {
+        if (FSubject)
+            FSubject->RemoveFreeNotification(this);
+    }
+    bool Alive() const { return FSubject != nullptr; }
+
+protected:
+    void Notification(TComponent* Component, TOperation Operation) override
+    {
+        TComponent::Notification(Component, Operation);
+        if (Operation == opRemove && Component == FSubject)
+            FSubject = nullptr;
+    }
+
+private:
+    TComponent* FSubject;
+};
+
+}  // namespace
+
+void TMainForm::ChooseArea()
+{
+    // A text that is no integer is reported before the user drags anything.
+    const int32_t offset = StrToInt(Edit1->Text());
+    const TAliveWatch self(this);
+    TScreenArea area;
+    if (!SelectScreenArea(area) || !self.Alive())
+        return;
+    SetUpCapture(TCaptureSource::OfArea(area), offset);
+}
 
 void TMainForm::SetHalfWidthPair(bool value)
 {

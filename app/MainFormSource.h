@@ -84,6 +84,21 @@ public:
 
     static UINT FrameInterval(TFrameRate Rate);
 
+    // What is captured. Off by default: a start takes the foreground window's outer rectangle,
+    // fixed. Client area: a start takes the window's client area. Follow: every frame reads the
+    // started window's rectangle again, copies from where it is now, sets the capture up anew
+    // when its size changed and stops the loop when it is gone or minimised. Neither applies to
+    // an area chosen on the screen.
+    bool ClientAreaOnly() const { return FSource.ClientArea(); }
+    void SetClientAreaOnly(bool value);
+    bool FollowWindow() const { return FSource.Follow(); }
+    void SetFollowWindow(bool value);
+    bool AreaChosen() const { return FSource.AreaChosen(); }
+    // Lets the user drag out an area of the screen and, on a choice, starts capturing it at once,
+    // set up as a start sets it up (the shift read from the edit box first); the next start goes
+    // back to the foreground window.
+    void ChooseArea();
+
     // The options' right-click menu, shared by the picture, the scroll box, the dock and the
     // toolbar; owned by the form.
     TPopupMenu* OptionsMenu = nullptr;
@@ -97,6 +112,11 @@ protected:
 
 private:
     void ReleaseCapture();
+    // A start's setup of a capture of Target with the shift Shift (frame, rows, geometry, image,
+    // window size, frame loop); a followed window's new size is set up the same way.
+    void SetUpCapture(const TCaptureTarget& Target, int32_t Shift);
+    // The capture items' checks, and whether they apply to what is captured.
+    void ShowCaptureOptions();
     void BuildOptionsMenu();
     // Check marks from the options, before the menu shows.
     void OptionsMenuPopup(TObject* Sender);
@@ -106,6 +126,8 @@ private:
     void AppMessage(MSG& Msg, bool& Handled);
     bool OverPicture(POINT Screen);
 
+    TMenuItem* FClientItem = nullptr;
+    TMenuItem* FFollowItem = nullptr;
     TMenuItem* FMethodItems[4] = {};
     TMenuItem* FSwapItem = nullptr;
     TMenuItem* FHalfWidthItem = nullptr;

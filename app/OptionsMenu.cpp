@@ -23,6 +23,12 @@ void TMainForm::BuildOptionsMenu()
     // edit box, and the box needs none of them (a one-line box has no use for the page keys).
     OptionsMenu = new TPopupMenu(this);
     TMenuItem* root = OptionsMenu->Items();
+    AddItem(root, L"Choose area...", scCtrl | 'R')->OnClick = [this](TObject*) { ChooseArea(); };
+    FClientItem = AddItem(root, L"Client area only");
+    FClientItem->OnClick = [this](TObject*) { SetClientAreaOnly(!ClientAreaOnly()); };
+    FFollowItem = AddItem(root, L"Follow the window", scCtrl | 'F');
+    FFollowItem->OnClick = [this](TObject*) { SetFollowWindow(!FollowWindow()); };
+    AddItem(root, L"-");
     static const struct {
         const wchar_t* Caption;
         WORD Key;
@@ -59,6 +65,7 @@ void TMainForm::BuildOptionsMenu()
 
 void TMainForm::OptionsMenuPopup(TObject*)
 {
+    ShowCaptureOptions();
     FMethodItems[FMethod]->SetChecked(true);
     FSwapItem->SetChecked(FSwapEyes);
     FHalfWidthItem->SetChecked(HalfWidthPair());

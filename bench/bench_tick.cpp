@@ -12,6 +12,7 @@
 #include "Anaglyph.h"
 #include "BenchClock.h"
 #include "BenchSupport.h"
+#include "CaptureSource.h"
 #include "MainFormSource.h"
 
 namespace {
@@ -175,6 +176,81 @@ void MeasureRate(const TMode& m, TFrameRate rate, int width, int height)
                 1000.0 / TMainForm::FrameInterval(rate), ticks / seconds, paints / seconds, allocations);
 }
 
+// "Follow the window": the rectangle read at every frame (outer and client) against a default
+// tick; followed ticks with the window moved before each (allocations, setups) and one resized.
+void MeasureFollow(HWND target, int width, int height)
+{
+    StartIn(Modes[0]);
+    std::vector<double> tick;
+    for (int i = 0; i < 20; ++i) {
+        const double t0 = Now();
+        MainForm->LoopTimerTimer(MainForm->LoopTimer);
+        tick.push_back(Now() - t0);
+    }
+    double read[2];
+    for (bool client : {false, true}) {
+        TCaptureSource source;
+        source.SetClientArea(client);
+        source.SetFollow(true);
+        source.Use(TCaptureTarget{target, TScreenArea{0, 0, width, height}});
+        std::vector<double> batches;
+        TScreenArea area;
+        for (int b = 0; b < 20; ++b) {
+            const double t0 = Now();
+            for (int i = 0; i < 100; ++i)
+                source.AtFrame(area);
+            batches.push_back((Now() - t0) / 100);
+        }
+        read[client] = Median(batches);
+    }
+    MainForm->SetFollowWindow(true);
+    StartIn(Modes[0]);
+    const TBitmap* frame = MainForm->Frame.get();
+    long allocations = 0;
+    std::vector<double> moved;
+    for (int i = 1; i <= 20; ++i) {
+        SetWindowPos(target, nullptr, i % 2, i % 3, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        const double t0 = Now();
+        const long before = Allocations.load();
+        MainForm->LoopTimerTimer(MainForm->LoopTimer);
+        allocations += Allocations.load() - before;
+        moved.push_back(Now() - t0);
+    }
+    const bool setUp = MainForm->Frame.get() != frame;
+    // A resize against a start and its first frame: one setup each, both after a size change.
+    std::vector<double> resized, started;
+    int setups = 0;
+    for (int i = 0; i < 6; ++i) {
+        SetWindowPos(target, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+        SetForegroundWindow(target);
+        Pump();
+        double t0 = Now();
+        MainForm->StartTimerTimer(MainForm->StartTimer);
+        MainForm->LoopTimerTimer(MainForm->LoopTimer);
+        started.push_back(Now() - t0);
+        MainForm->LoopTimer->SetEnabled(false);  // a setup starts the loop: no tick but ours
+        SetWindowPos(target, nullptr, 0, 0, width - 2, height, SWP_NOZORDER | SWP_NOACTIVATE);
+        SetForegroundWindow(target);
+        Pump();
+        const TBitmap* before = MainForm->Frame.get();
+        t0 = Now();
+        MainForm->LoopTimerTimer(MainForm->LoopTimer);
+        resized.push_back(Now() - t0);
+        setups += MainForm->Frame.get() != before;
+        MainForm->LoopTimer->SetEnabled(false);
+    }
+    MainForm->LoopTimer->SetEnabled(false);
+    MainForm->SetFollowWindow(false);
+    SetWindowPos(target, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    Pump();
+    std::printf("\"Follow the window\" at %d x %d: tick %.2f ms; rectangle read %.4f ms outer, %.4f ms client "
+                "(%.3f %% / %.3f %% of the tick)\nfollowed ticks, window moved before each: %.2f ms, %ld allocations, "
+                "%s;\n%zu resize ticks, %d set up anew: %.2f ms; a start and its first tick %.2f ms\n",
+                width, height, Median(tick), read[0], read[1], 100.0 * read[0] / Median(tick),
+                100.0 * read[1] / Median(tick), Median(moved), allocations, setUp ? "set up anew" : "no setup",
+                resized.size(), setups, Median(resized), Median(started));
+}
+
 // Every combination of method, swap and half-width: the allocations of five ticks.
 long AllocationsInEveryMode()
 {
@@ -244,6 +320,11 @@ int main()
         DestroyWindow(target);
         Pump();
     }
+    std::printf("\n");
+    HWND followed = MakeTarget(1280, 720);
+    MeasureFollow(followed, 1280, 720);
+    DestroyWindow(followed);
+    Pump();
     HWND target = MakeTarget(640, 360);
     const long allocations = AllocationsInEveryMode();
     DestroyWindow(target);

@@ -16,7 +16,7 @@ void TPatternWindow::AllowHugeSizes(bool allow)
     HugeSizes = allow;
 }
 
-TPatternWindow::TPatternWindow(int x, int y, int width, int height, int seed) : FSeed(seed)
+TPatternWindow::TPatternWindow(int x, int y, int width, int height, int seed, DWORD style) : FSeed(seed)
 {
     WNDCLASSW wc{};
     wc.lpfnWndProc = WndProc;
@@ -26,7 +26,7 @@ TPatternWindow::TPatternWindow(int x, int y, int width, int height, int seed) : 
     WNDCLASSW existing{};
     if (!GetClassInfoW(wc.hInstance, wc.lpszClassName, &existing))
         RegisterClassW(&wc);
-    FHandle = CreateWindowExW(0, wc.lpszClassName, L"pattern", WS_POPUP, x, y, width, height, nullptr, nullptr,
+    FHandle = CreateWindowExW(0, wc.lpszClassName, L"pattern", style, x, y, width, height, nullptr, nullptr,
                               wc.hInstance, this);
     ShowWindow(FHandle, SW_SHOW);
     UpdateWindow(FHandle);

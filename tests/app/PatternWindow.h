@@ -9,7 +9,8 @@
 
 class TPatternWindow {
 public:
-    TPatternWindow(int x, int y, int width, int height, int seed = 0);
+    // A frameless popup unless style says otherwise; the picture fills the client area.
+    TPatternWindow(int x, int y, int width, int height, int seed = 0, DWORD style = WS_POPUP);
     ~TPatternWindow();
     TPatternWindow(const TPatternWindow&) = delete;
     TPatternWindow& operator=(const TPatternWindow&) = delete;
