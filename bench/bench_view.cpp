@@ -1,0 +1,100 @@
+// The shown picture per frame against a memcpy of its output, in the same run: Fit to window at
+// 1920 x 1080 from a 960 x 1080 composed half (a half-width pair on a full-HD screen) through each
+// implementation, and 200 % (2 x 2, and 4 x 2 for a half-width pair) to 1920 x 1080. Plain program:
+// prints a table; exits non-zero when an implementation's pixels differ from the scalar one's.
+#include "Scale.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <vector>
+
+namespace {
+
+template <class F>
+double MedianMs(int Runs, F&& Step)
+{
+    for (int i = 0; i < 3; ++i)
+        Step();
+    std::vector<double> ms;
+    for (int i = 0; i < Runs; ++i) {
+        const auto t0 = std::chrono::steady_clock::now();
+        Step();
+        ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+    }
+    std::nth_element(ms.begin(), ms.begin() + ms.size() / 2, ms.end());
+    return ms[ms.size() / 2];
+}
+
+// A top-down picture in page-aligned memory, as a bitmap's pixels are, and its row table.
+struct TPicture {
+    TPicture(int32_t W, int32_t H) : Raw(size_t(W) * size_t(H) * 4 + 4096), Rows(size_t(H))
+    {
+        uint8_t* start = Raw.data() + (4096 - reinterpret_cast<uintptr_t>(Raw.data()) % 4096) % 4096;
+        for (int32_t y = 0; y < H; ++y)
+            Rows[size_t(y)] = start + size_t(y) * size_t(W) * 4;
+        Bytes = size_t(W) * size_t(H) * 4;
+    }
+    std::vector<uint8_t> Raw;
+    std::vector<uint8_t*> Rows;
+    size_t Bytes = 0;
+};
+
+double MemcpyMs(size_t Bytes)
+{
+    std::vector<uint8_t> from(Bytes, 1), to(Bytes);
+    return MedianMs(60, [&] { std::memcpy(to.data(), from.data(), Bytes); });
+}
+
+}  // namespace
+
+int main()
+{
+    const int32_t W = 1920, H = 1080;
+    std::mt19937 rng(3);
+    bool ok = true;
+    const double copy = MemcpyMs(size_t(W) * H * 4);
+    std::printf("memcpy of the %d x %d output: %.3f ms\n\n", W, H, copy);
+    std::printf("%-34s %-7s %9s %9s\n", "shown", "impl", "ms", "x memcpy");
+
+    TPicture half(W / 2, H), fitted(W, H), reference(W, H);
+    for (uint8_t* row : half.Rows)
+        for (int32_t i = 0; i < W * 2; ++i)
+            row[i] = uint8_t(rng());
+    TScalePlan plan;
+    plan.Build(W / 2, H, W, H);
+    ScaleBilinearWith(ciScalar, plan, half.Rows.data(), reference.Rows.data());
+    for (TComposeImpl impl : {ciScalar, ciSse2, ciAvx2}) {
+        if (!ComposeImplAvailable(impl))
+            continue;
+        const double ms = MedianMs(30, [&] { ScaleBilinearWith(impl, plan, half.Rows.data(), fitted.Rows.data()); });
+        ok = ok && std::memcmp(fitted.Rows[0], reference.Rows[0], fitted.Bytes) == 0;
+        std::printf("%-34s %-7s %9.3f %9.2f\n", "Fit 960x1080 -> 1920x1080", ComposeImplName(impl), ms, ms / copy);
+    }
+
+    const struct {
+        const char* Name;
+        int ScaleX;
+    } zooms[] = {{"200 % 960x540 -> 1920x1080", 2}, {"200 % half-width 480x540 -> 1920x1080", 4}};
+    for (const auto& z : zooms) {
+        TPicture source(W / z.ScaleX, H / 2), zoomed(W, H), expected(W, H);
+        for (uint8_t* row : source.Rows)
+            for (int32_t i = 0; i < W / z.ScaleX * 4; ++i)
+                row[i] = uint8_t(rng());
+        ZoomRowsWith(ciScalar, source.Rows.data(), expected.Rows.data(), H / 2, W / z.ScaleX, z.ScaleX, 2);
+        for (TComposeImpl impl : {ciScalar, ciSse2}) {
+            if (!ComposeImplAvailable(impl))
+                continue;
+            const double ms = MedianMs(30, [&] {
+                ZoomRowsWith(impl, source.Rows.data(), zoomed.Rows.data(), H / 2, W / z.ScaleX, z.ScaleX, 2);
+            });
+            ok = ok && std::memcmp(zoomed.Rows[0], expected.Rows[0], zoomed.Bytes) == 0;
+            std::printf("%-34s %-7s %9.3f %9.2f\n", z.Name, ComposeImplName(impl), ms, ms / copy);
+        }
+    }
+    std::printf("\ngoals: Fit <= 3 x memcpy, 200 %% <= 1.5 x memcpy%s\n", ok ? "" : "\nMISMATCH between implementations");
+    return ok ? 0 : 1;
+}
