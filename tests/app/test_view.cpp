@@ -122,11 +122,17 @@ TEST_F(ViewTest, FitIsWithinOneOfTheReferenceCentredWithoutScrollBarsAndFollowsA
                       GetGValue(GetSysColor(COLOR_BTNFACE)));
         }
     }
-    // An interleaving shown 1:1 only: 100 % in use, the other two disabled in the menu.
+    // The menu's last items; an interleaving shown 1:1 only: 100 % in use, the other two disabled.
     MainForm->View().SetOneToOneOnly(true);
     MainForm->OptionsMenu->OnPopup(MainForm->OptionsMenu);
     EXPECT_EQ(MainForm->image->Left(), 0);
-    TMenuItem* zoom = MainForm->OptionsMenu->Items()->Items(MainForm->OptionsMenu->Items()->Count() - 4);
+    TMenuItem* root = MainForm->OptionsMenu->Items();
+    TMenuItem* zoom = root->Items(root->Count() - 4);
+    std::wstring items;
+    for (TMenuItem* parent : {zoom, root})
+        for (int i = parent == root ? root->Count() - 4 : 0; i < parent->Count(); ++i)
+            items += parent->Items(i)->Caption() + ShortCutToText(parent->Items(i)->ShortCut()) + L"|";
+    EXPECT_EQ(items, L"100 %|200 %|Fit to window|Zoom|Full screenF11|-|Reset settings|");
     EXPECT_EQ(std::make_tuple(zoom->Items(0)->Checked(), zoom->Items(1)->Enabled(), zoom->Items(2)->Enabled()),
               std::make_tuple(true, false, false));
     EXPECT_EQ(std::make_pair(MainForm->image->Width(), MainForm->image->Height()), std::make_pair(300, 90));
