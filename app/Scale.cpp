@@ -85,10 +85,15 @@ void BlendSse2(const uint8_t* Above, const uint8_t* Below, int16_t Weight, int16
 
 void PairSse2(const int16_t* Blended, int16_t* Pairs, int32_t Width)
 {
-    for (int32_t i = 0; i < Width; ++i) {
-        const __m128i two = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Blended + 4 * i));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(Pairs + 8 * i), _mm_unpacklo_epi16(two, _mm_srli_si128(two, 8)));
+    int32_t i = 0;
+    for (; i + 2 <= Width; i += 2) {
+        // Pixels i, i+1 and i+1, i+2: each beside the next.
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Blended + 4 * i));
+        const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Blended + 4 * i + 4));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(Pairs + 8 * i), _mm_unpacklo_epi16(v, next));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(Pairs + 8 * i + 8), _mm_unpackhi_epi16(v, next));
     }
+    PairScalar(Blended + 4 * i, Pairs + 8 * i, Width - i);
 }
 
 void ScaleAcrossSse2(const int16_t* Pairs, const int32_t* Columns, const int16_t* Weights, uint8_t* Dst,
@@ -234,7 +239,8 @@ struct TScaleKernels {
         if (sse2)
             across = ScaleAcrossSse2;
 #endif
-        if (Impl == ciAvx2 && ScaleAcrossAvx2Kernel())
+        const bool avx2 = Impl == ciAvx2 && ScaleAcrossAvx2Kernel();
+        if (avx2)
             across = ScaleAcrossAvx2Kernel();
         int16_t* blended = Plan.FBlended.data();
         int16_t* pairs = Plan.FPairs.data();
@@ -245,19 +251,22 @@ struct TScaleKernels {
             if (row != lastRow || weight != lastWeight) {
                 const uint8_t* above = Src[row];
                 const uint8_t* below = Src[std::min(row + 1, sh - 1)];
+                const auto w16 = static_cast<int16_t>(weight);
+                const int32_t blendDone = avx2 ? ScaleBlendAvx2(above, below, w16, blended, sw * 4) : 0;
 #if defined(TINTEYE_SCALE_SSE2)
                 if (sse2)
-                    BlendSse2(above, below, static_cast<int16_t>(weight), blended, sw * 4);
+                    BlendSse2(above + blendDone, below + blendDone, w16, blended + blendDone, sw * 4 - blendDone);
                 else
 #endif
-                    BlendScalar(above, below, static_cast<int16_t>(weight), blended, sw * 4);
+                    BlendScalar(above + blendDone, below + blendDone, w16, blended + blendDone, sw * 4 - blendDone);
                 std::memcpy(blended + 4 * sw, blended + 4 * (sw - 1), 4 * sizeof(int16_t));
+                const int32_t pairDone = avx2 ? ScalePairAvx2(blended, pairs, sw) : 0;
 #if defined(TINTEYE_SCALE_SSE2)
                 if (sse2)
-                    PairSse2(blended, pairs, sw);
+                    PairSse2(blended + 4 * pairDone, pairs + 8 * pairDone, sw - pairDone);
                 else
 #endif
-                    PairScalar(blended, pairs, sw);
+                    PairScalar(blended + 4 * pairDone, pairs + 8 * pairDone, sw - pairDone);
                 lastRow = row;
                 lastWeight = weight;
             }

@@ -14,8 +14,14 @@
 
 namespace {
 
+// Median and fastest of Runs timed steps. The machine may be shared: the median is the typical
+// cost, the fastest the cost undisturbed, and the ratios are taken between the fastest.
+struct TTime {
+    double Median, Min;
+};
+
 template <class F>
-double MedianMs(int Runs, F&& Step)
+TTime Time(int Runs, F&& Step)
 {
     for (int i = 0; i < 3; ++i)
         Step();
@@ -26,7 +32,7 @@ double MedianMs(int Runs, F&& Step)
         ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
     }
     std::nth_element(ms.begin(), ms.begin() + ms.size() / 2, ms.end());
-    return ms[ms.size() / 2];
+    return {ms[ms.size() / 2], *std::min_element(ms.begin(), ms.end())};
 }
 
 // A top-down picture in page-aligned memory, as a bitmap's pixels are, and its row table.
@@ -43,10 +49,15 @@ struct TPicture {
     size_t Bytes = 0;
 };
 
-double MemcpyMs(size_t Bytes)
+TTime MemcpyTime(size_t Bytes)
 {
     std::vector<uint8_t> from(Bytes, 1), to(Bytes);
-    return MedianMs(60, [&] { std::memcpy(to.data(), from.data(), Bytes); });
+    return Time(60, [&] { std::memcpy(to.data(), from.data(), Bytes); });
+}
+
+void Row(const char* Name, TComposeImpl Impl, TTime T, TTime Copy)
+{
+    std::printf("%-38s %-7s %8.3f %8.3f %9.2f\n", Name, ComposeImplName(Impl), T.Median, T.Min, T.Min / Copy.Min);
 }
 
 }  // namespace
@@ -56,9 +67,9 @@ int main()
     const int32_t W = 1920, H = 1080;
     std::mt19937 rng(3);
     bool ok = true;
-    const double copy = MemcpyMs(size_t(W) * H * 4);
-    std::printf("memcpy of the %d x %d output: %.3f ms\n\n", W, H, copy);
-    std::printf("%-34s %-7s %9s %9s\n", "shown", "impl", "ms", "x memcpy");
+    const TTime copy = MemcpyTime(size_t(W) * H * 4);
+    std::printf("memcpy of the %d x %d output: median %.3f ms, fastest %.3f ms\n\n", W, H, copy.Median, copy.Min);
+    std::printf("%-38s %-7s %8s %8s %9s\n", "shown", "impl", "median", "fastest", "x memcpy");
 
     TPicture half(W / 2, H), fitted(W, H), reference(W, H);
     for (uint8_t* row : half.Rows)
@@ -70,9 +81,9 @@ int main()
     for (TComposeImpl impl : {ciScalar, ciSse2, ciAvx2}) {
         if (!ComposeImplAvailable(impl))
             continue;
-        const double ms = MedianMs(30, [&] { ScaleBilinearWith(impl, plan, half.Rows.data(), fitted.Rows.data()); });
+        const TTime t = Time(30, [&] { ScaleBilinearWith(impl, plan, half.Rows.data(), fitted.Rows.data()); });
         ok = ok && std::memcmp(fitted.Rows[0], reference.Rows[0], fitted.Bytes) == 0;
-        std::printf("%-34s %-7s %9.3f %9.2f\n", "Fit 960x1080 -> 1920x1080", ComposeImplName(impl), ms, ms / copy);
+        Row("Fit 960x1080 -> 1920x1080", impl, t, copy);
     }
 
     const struct {
@@ -88,13 +99,13 @@ int main()
         for (TComposeImpl impl : {ciScalar, ciSse2}) {
             if (!ComposeImplAvailable(impl))
                 continue;
-            const double ms = MedianMs(30, [&] {
+            const TTime t = Time(30, [&] {
                 ZoomRowsWith(impl, source.Rows.data(), zoomed.Rows.data(), H / 2, W / z.ScaleX, z.ScaleX, 2);
             });
             ok = ok && std::memcmp(zoomed.Rows[0], expected.Rows[0], zoomed.Bytes) == 0;
-            std::printf("%-34s %-7s %9.3f %9.2f\n", z.Name, ComposeImplName(impl), ms, ms / copy);
+            Row(z.Name, impl, t, copy);
         }
     }
-    std::printf("\ngoals: Fit <= 3 x memcpy, 200 %% <= 1.5 x memcpy%s\n", ok ? "" : "\nMISMATCH between implementations");
+    std::printf("\ngoals (fastest against fastest): Fit <= 3 x memcpy, 200 %% <= 1.5 x memcpy%s\n", ok ? "" : "\nMISMATCH between implementations");
     return ok ? 0 : 1;
 }
