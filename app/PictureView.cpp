@@ -148,6 +148,23 @@ void TPictureView::Draw(HDC Source, uint8_t* const* Rows, int32_t Width, int32_t
 
 // ---- full screen ------------------------------------------------------------------------------
 
+namespace {
+
+// A full-screen window covers the window it captures whenever both are on one monitor, and would
+// capture itself. Windows 10 2004 and later can leave a window out of screen captures; older
+// systems lack the call or the flag and capture it as before.
+void ExcludeFromCapture(HWND Window, bool Exclude)
+{
+    using TSetAffinity = BOOL(WINAPI*)(HWND, DWORD);
+    static const auto set = reinterpret_cast<TSetAffinity>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetWindowDisplayAffinity")));
+    const DWORD WdaNone = 0x00, WdaExcludeFromCapture = 0x11;
+    if (set)
+        set(Window, Exclude ? WdaExcludeFromCapture : WdaNone);
+}
+
+}  // namespace
+
 WINDOWPLACEMENT TPictureView::NormalPlacement() const
 {
     if (FFullScreen)
@@ -192,8 +209,10 @@ void TPictureView::SetFullScreen(bool value)
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
         SetWindowPos(window, nullptr, m.left, m.top, m.right - m.left, m.bottom - m.top,
                      SWP_NOZORDER | SWP_FRAMECHANGED);
+        ExcludeFromCapture(window, true);
     } else {
         FFullScreen = false;
+        ExcludeFromCapture(window, false);
         SetWindowLongPtrW(window, GWL_STYLE, FSavedStyle);
         SetWindowLongPtrW(window, GWL_EXSTYLE, FSavedExStyle);
         SetWindowPos(window, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
