@@ -2,7 +2,17 @@
 // 1920 x 1080 from a 960 x 1080 composed half (a half-width pair on a full-HD screen) through each
 // implementation, and 200 % (2 x 2, and 4 x 2 for a half-width pair) to 1920 x 1080. Plain program:
 // prints a table; exits non-zero when an implementation's pixels differ from the scalar one's.
+// The Windows build also times the start-up: from making the main form to its first shown and
+// painted window, with stored settings against a first run, alternately in the same run.
 #include "Scale.h"
+
+#if defined(TINTEYE_BENCH_STARTUP)
+#include <windows.h>
+
+#include "BenchSupport.h"
+#include "MainFormSource.h"
+#include "Settings.h"
+#endif
 
 #include <algorithm>
 #include <chrono>
@@ -60,6 +70,72 @@ void Row(const char* Name, TComposeImpl Impl, TTime T, TTime Copy)
     std::printf("%-38s %-7s %8.3f %8.3f %9.2f\n", Name, ComposeImplName(Impl), T.Median, T.Min, T.Min / Copy.Min);
 }
 
+#if defined(TINTEYE_BENCH_STARTUP)
+// Milliseconds from making the form to its window shown and painted.
+double StartUpMs()
+{
+    const auto t0 = std::chrono::steady_clock::now();
+    Application->CreateForm(MainForm);
+    MainForm->Show();
+    UpdateWindow(MainForm->Handle());
+    Pump();
+    const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+    delete MainForm;
+    MainForm = nullptr;
+    Pump();
+    return ms;
+}
+
+// Stores settings under Key: options, a window of 640 x 400, the toolbar docked or floating.
+void Store(const std::wstring& Key, bool Floating)
+{
+    SetSettingsKey(HKEY_CURRENT_USER, Key);
+    TSettingsStore().Erase();
+    Application->CreateForm(MainForm);
+    MainForm->Show();
+    MainForm->SetMethod(amDubois);
+    MainForm->SetZoom(zmFit);
+    MainForm->SetFrameRate(fr30);
+    MainForm->SetBounds(100, 120, 640, 400);
+    if (Floating)
+        MainForm->ToolWindow971->SetDockedTo(nullptr);
+    MainForm->Close();
+    delete MainForm;
+    MainForm = nullptr;
+    Pump();
+}
+
+void StartUp()
+{
+    TApplication app(nullptr);
+    Application->Initialize();
+    InstallCountingReporter();
+    const std::wstring keys[] = {L"Software\\TinteyeBench\\FirstRun", L"Software\\TinteyeBench\\Docked",
+                                 L"Software\\TinteyeBench\\Floating"};
+    Store(keys[1], false);
+    Store(keys[2], true);
+    std::vector<double> ms[3];
+    for (int i = 0; i < 3 + 20; ++i)
+        for (int k = 0; k < 3; ++k) {
+            SetSettingsKey(HKEY_CURRENT_USER, keys[k]);
+            const double t = StartUpMs();
+            if (i >= 3)
+                ms[k].push_back(t);
+        }
+    TSettingsStore(TSettingsKey{HKEY_CURRENT_USER, L"Software\\TinteyeBench"}).Erase();
+    SetSettingsKey(nullptr, L"");
+    double median[3];
+    for (int k = 0; k < 3; ++k) {
+        std::nth_element(ms[k].begin(), ms[k].begin() + ms[k].size() / 2, ms[k].end());
+        median[k] = ms[k][ms[k].size() / 2];
+    }
+    std::printf("\nstart-up to the first painted window (median of 20; goal: stored within 10 %% of a first run)\n"
+                "first run %.2f ms; stored, toolbar docked %.2f ms (%+.1f %%); stored, toolbar floating %.2f ms "
+                "(%+.1f %%: a second window)\n",
+                median[0], median[1], (median[1] / median[0] - 1) * 100, median[2], (median[2] / median[0] - 1) * 100);
+}
+#endif
+
 }  // namespace
 
 int main()
@@ -107,5 +183,9 @@ int main()
         }
     }
     std::printf("\ngoals (fastest against fastest): Fit <= 3 x memcpy, 200 %% <= 1.5 x memcpy%s\n", ok ? "" : "\nMISMATCH between implementations");
+#if defined(TINTEYE_BENCH_STARTUP)
+    StartUp();
+    ok = ok && ErrorExitCode() == 0;
+#endif
     return ok ? 0 : 1;
 }
