@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Where the program keeps its settings: HKEY_CURRENT_USER\Software\Tinteye.

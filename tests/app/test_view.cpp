@@ -7,6 +7,7 @@
 
 #include <tuple>
 
+#include "InputScript.h"
 #include "MainFormFixture.h"
 #include "Scale.h"
 
@@ -182,6 +183,20 @@ TEST_F(ViewTest, FullScreenWithF11LeftWithEscapeAndDoubleClickRestoresBoundsAndT
         EXPECT_EQ(MainForm->ToolWindow971->IsDocked(), !c.Floating);
         EXPECT_EQ(MainForm->image->Width(), 160) << "100 % again";
     }
+    // Escape while the floating toolbar is dragged cancels the drag alone.
+    PressKey(VK_F11);
+    RECT bar{};
+    GetWindowRect(MainForm->ToolWindow971->Handle(), &bar);
+    TInputScript drag;
+    drag.Move(POINT{bar.left + 30, bar.top + 10}).Down().Move(POINT{bar.left + 70, bar.top + 300}).Wait(2)
+        .Key(VK_ESCAPE, true).Key(VK_ESCAPE, false).Wait(2).Up();
+    ASSERT_TRUE(drag.Run());
+    RECT after{};
+    GetWindowRect(MainForm->ToolWindow971->Handle(), &after);
+    EXPECT_EQ(Bounds(after), Bounds(bar));
+    EXPECT_TRUE(MainForm->FullScreen());
+    PressKey(VK_ESCAPE);
+    EXPECT_FALSE(MainForm->FullScreen());
 }
 
 }  // namespace
