@@ -114,27 +114,20 @@ TEST_F(SettingsTest, EverythingComesBackAfterARestartTheClosedToolbarVisibleAndF
 
 TEST_F(SettingsTest, ACorruptValueFallsBackAloneAndAnUnreachableWindowComesOnScreen)
 {
-    Choose();
-    Restart();
-    ASSERT_EQ(Options(), Chosen);
-    const RECT work = WorkAreaOfRect(MainForm->BoundsRect());
-    // What the chosen settings show, each on its own.
-    struct { const wchar_t* Name; std::function<bool()> Kept; } kept[] = {
-        {L"Method", [] { return MainForm->Method() == amDubois; }}, {L"SwapEyes", [] { return MainForm->SwapEyes(); }},
-        {L"FrameRate", [] { return MainForm->FrameRate() == fr60; }}, {L"Zoom", [] { return MainForm->Zoom() == zmFit; }},
-        {L"Shift", [] { return MainForm->Edit1->Text() == L"-7"; }}, {L"Width", [] { return MainForm->Width() == 510; }},
-        {L"Left", [] { return MainForm->Left() == 90; }},            {L"Top", [] { return MainForm->Top() == 130; }},
-    };
-    // One value spoilt per row (a DWORD or a text), and what the form then shows for it.
-    struct { const wchar_t* Name; bool Text; int32_t Number; std::function<bool()> Fallen; } rows[] = {
-        {L"Method", true, 3, [] { return MainForm->Method() == amColour; }},
-        {L"FrameRate", false, 3, [] { return MainForm->FrameRate() == fr10; }},
-        {L"Zoom", false, -1, [] { return MainForm->Zoom() == zm100; }},
-        {L"SwapEyes", false, 2, [] { return !MainForm->SwapEyes(); }},
-        {L"Shift", false, 5, [] { return MainForm->Edit1->Text() == L"30"; }},
-        {L"Width", false, 0, [] { return MainForm->Width() == 330; }},
-        {L"Left", false, -20000, [&] { return MainForm->Left() == work.left; }},  // wholly off: to the edge
-        {L"Top", true, 0, [] { return MainForm->Top() == (GetSystemMetrics(SM_CYSCREEN) - 290) / 2; }},  // centred
+    const RECT work = WorkAreaOfRect(RECT{90, 130, 600, 420});
+    // One value spoilt per row (a DWORD or a text), what the form then shows for it, and what it
+    // shows when that value is kept.
+    struct { const wchar_t* Name; bool Text; int32_t Number; std::function<bool()> Fallen, Kept; } rows[] = {
+        {L"Method", true, 3, [] { return MainForm->Method() == amColour; }, [] { return MainForm->Method() == amDubois; }},
+        {L"FrameRate", false, 3, [] { return MainForm->FrameRate() == fr10; }, [] { return MainForm->FrameRate() == fr60; }},
+        {L"Zoom", false, -1, [] { return MainForm->Zoom() == zm100; }, [] { return MainForm->Zoom() == zmFit; }},
+        {L"SwapEyes", false, 2, [] { return !MainForm->SwapEyes(); }, [] { return MainForm->SwapEyes(); }},
+        {L"Shift", false, 5, [] { return MainForm->Edit1->Text() == L"30"; }, [] { return MainForm->Edit1->Text() == L"-7"; }},
+        {L"Width", false, 0, [] { return MainForm->Width() == 330; }, [] { return MainForm->Width() == 510; }},
+        // Wholly off the screen: back onto the work area's edge; a top that is no number: centred.
+        {L"Left", false, -20000, [&] { return MainForm->Left() == work.left; }, [] { return MainForm->Left() == 90; }},
+        {L"Top", true, 0, [] { return MainForm->Top() == (GetSystemMetrics(SM_CYSCREEN) - 290) / 2; },
+         [] { return MainForm->Top() == 130; }},
     };
     for (const auto& c : rows) {
         Choose();
@@ -144,11 +137,10 @@ TEST_F(SettingsTest, ACorruptValueFallsBackAloneAndAnUnreachableWindowComesOnScr
         else
             TSettingsStore().WriteInt(c.Name, c.Number);
         Reopen();
-        const std::wstring spoilt = c.Name;
-        EXPECT_TRUE(c.Fallen()) << Narrow(spoilt);
-        for (const auto& k : kept)
-            EXPECT_TRUE(spoilt == k.Name || k.Kept()) << Narrow(k.Name) << " with " << Narrow(spoilt) << " spoilt";
-        EXPECT_EQ(MainForm->Height(), 290) << Narrow(spoilt);
+        EXPECT_TRUE(c.Fallen()) << Narrow(c.Name);
+        for (const auto& other : rows)
+            EXPECT_TRUE(&other == &c || other.Kept()) << Narrow(other.Name) << " with " << Narrow(c.Name) << " spoilt";
+        EXPECT_EQ(MainForm->Height(), 290) << Narrow(c.Name);
     }
 }
 

@@ -57,11 +57,6 @@ protected:
     }
 
     static std::tuple<int, int, int, int> Bounds(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
-
-    static bool ScrollBars()
-    {
-        return (GetWindowLongPtrW(MainForm->ScrollBox1->Handle(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL)) != 0;
-    }
 };
 
 TEST_F(ViewTest, TwoHundredPercentIsPixelExactAndAStartSizesTheWindowToIt)
@@ -115,7 +110,7 @@ TEST_F(ViewTest, FitIsWithinOneOfTheReferenceCentredWithoutScrollBarsAndFollowsA
             EXPECT_EQ((std::vector<int>{image->Left(), image->Top(), image->Width(), image->Height()}),
                       (std::vector<int>{p.Left, p.Top, p.Width, p.Height}));
             EXPECT_EQ(byWidth ? p.Width : p.Height, byWidth ? boxW : boxH);
-            EXPECT_FALSE(ScrollBars());
+            EXPECT_FALSE(GetWindowLongPtrW(MainForm->ScrollBox1->Handle(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL));
             EXPECT_EQ(WrongOnScreen(picture, half, c.Height, 0, 0, 1), 0) << size.cx << "x" << size.cy;
             // The box's colour around the picture.
             const POINT beside = MainForm->ScrollBox1->ClientToScreen(byWidth ? POINT{boxW / 2, 0} : POINT{0, boxH / 2});
