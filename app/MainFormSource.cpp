@@ -153,6 +153,7 @@ void TMainForm::ScaleControls(int M, int D)
         image->SetBounds(image->Left(), image->Top(), width, height);
         if (!picture.Empty())
             image->Bitmap()->Assign(picture);
+        FView.BoxResized();  // a fitted picture fits the scaled box afresh
     });
     TForm::ScaleControls(M, D);
 }

@@ -250,7 +250,8 @@ struct TScaleKernels {
             // Shown rows between the same source rows at the same weight share the blend.
             if (row != lastRow || weight != lastWeight) {
                 const uint8_t* above = Src[row];
-                const uint8_t* below = Src[std::min(row + 1, sh - 1)];
+                // At weight 0 the row below adds nothing: read the one above twice, from the cache.
+                const uint8_t* below = weight ? Src[std::min(row + 1, sh - 1)] : above;
                 const auto w16 = static_cast<int16_t>(weight);
                 const int32_t blendDone = avx2 ? ScaleBlendAvx2(above, below, w16, blended, sw * 4) : 0;
 #if defined(TINTEYE_SCALE_SSE2)
