@@ -319,7 +319,8 @@ bool TMainForm::OverPicture(POINT Screen)
 
 void TMainForm::AppMessage(MSG& Msg, bool& Handled)
 {
-    // A toolbar drag runs a loop of its own, which takes Escape to cancel the drag.
+    // Escape leaves full screen. A toolbar drag runs a loop of its own, which takes Escape to
+    // cancel the drag: the key never reaches here then.
     if (Msg.message == WM_KEYDOWN && Msg.wParam == VK_ESCAPE && FView.FullScreen()) {
         Handled = true;
         SetFullScreen(false);

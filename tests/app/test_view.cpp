@@ -5,7 +5,12 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 #include <tuple>
+#include <utility>
+#include <vector>
 
 #include "InputScript.h"
 #include "MainFormFixture.h"
@@ -178,8 +183,14 @@ TEST_F(ViewTest, FullScreenWithF11LeftWithEscapeAndDoubleClickRestoresBoundsAndT
         EXPECT_EQ(MainForm->ToolWindow971->IsDocked(), !c.Floating);
         EXPECT_EQ(MainForm->image->Width(), 160) << "100 % again";
     }
-    // Escape while the floating toolbar is dragged cancels the drag alone.
+    // From a maximised window and back to it; Escape while the floating toolbar is dragged
+    // cancels the drag alone.
+    MainForm->SetWindowState(wsMaximized);
+    PumpMessages(100);
     PressKey(VK_F11);
+    RECT full{};
+    GetWindowRect(MainForm->Handle(), &full);
+    EXPECT_EQ(Bounds(full), Bounds(monitor));
     RECT bar{};
     GetWindowRect(MainForm->ToolWindow971->Handle(), &bar);
     TInputScript drag;
@@ -192,6 +203,11 @@ TEST_F(ViewTest, FullScreenWithF11LeftWithEscapeAndDoubleClickRestoresBoundsAndT
     EXPECT_TRUE(MainForm->FullScreen());
     PressKey(VK_ESCAPE);
     EXPECT_FALSE(MainForm->FullScreen());
+    EXPECT_TRUE(IsZoomed(MainForm->Handle()));
+    WINDOWPLACEMENT p{};
+    p.length = sizeof(p);
+    GetWindowPlacement(MainForm->Handle(), &p);
+    EXPECT_EQ(Bounds(p.rcNormalPosition), std::make_tuple(40, 300, 440, 560));
 }
 
 }  // namespace
