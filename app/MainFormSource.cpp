@@ -13,6 +13,7 @@
 #include "GdiCount.h"
 #include "ScopeExit.h"
 #include "StrConv.h"
+#include "TB97Geometry.h"
 
 TMainForm* MainForm = nullptr;
 
@@ -42,11 +43,14 @@ const TClassInfo& TMainForm::StaticClassInfo()
 TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner)
 {
     LoadLayout();
-    FView = TPictureView(image);
+    FView = TPictureView(this, ScrollBox1, image, Dock971);
     // At the DPI loading scaled the layout to: that of the monitor the form is centred on.
     SetWidth(ScaleValue(330, PixelsPerInch(), DefaultPixelsPerInch));
     SetHeight(ScaleValue(90, PixelsPerInch(), DefaultPixelsPerInch));
     BuildOptionsMenu();
+    ScrollBox1->OnResize = [this](TObject*) { FView.BoxResized(); };
+    image->OnDblClick = ScrollBox1->OnDblClick = [this](TObject*) { SetFullScreen(!FullScreen()); };
+    LoadSettings();
     // The wheel goes to the focus window, wherever that is: it is seen here before any window.
     if (Application)
         Application->OnMessage = [this](MSG& Msg, bool& Handled) { AppMessage(Msg, Handled); };
@@ -61,6 +65,7 @@ TMainForm::~TMainForm()
 
 void TMainForm::ReleaseCapture()
 {
+    FView.Forget();
     Frame.reset();
     Rows.clear();
     FrameHeight = 0;
@@ -126,8 +131,10 @@ void TMainForm::SetUpCapture(const TCaptureTarget& Target, int32_t Shift)
     // The picture is in physical pixels, never scaled; the margin around it follows the DPI.
     image->SetScaleWithDpi(false);
     FView.Fit(HalfWidth, FrameHeight);
-    const SIZE window = SizeAroundImage();
-    SetBounds(Left(), Top(), window.cx, window.cy);
+    if (!FView.FullScreen() && FView.ZoomInUse() != zmFit) {
+        const SIZE window = SizeAroundImage();
+        SetBounds(Left(), Top(), window.cx, window.cy);
+    }
     LoopTimer->SetEnabled(true);
 }
 
@@ -140,7 +147,8 @@ SIZE TMainForm::SizeAroundImage() const
 void TMainForm::DpiChanged(int OldDpi, int NewDpi)
 {
     TForm::DpiChanged(OldDpi, NewDpi);
-    if (!Frame)
+    FView.BoxResized();  // a fitted picture fits the scaled box afresh
+    if (!Frame || FView.FullScreen() || FView.ZoomInUse() == zmFit)
         return;
     // The suggested rectangle scales the whole window, picture included; the picture did not
     // scale, so a smaller DPI would cut off what a start showed.
@@ -194,6 +202,7 @@ void TMainForm::FormClose(TObject*, TCloseAction&)
     // A wait still running would start a capture after the close if messages are still handled.
     StartTimer->SetEnabled(false);
     LoopTimer->SetEnabled(false);
+    SaveSettings();
     ReleaseCapture();
 }
 
@@ -365,6 +374,13 @@ bool TMainForm::OverPicture(POINT Screen)
 
 void TMainForm::AppMessage(MSG& Msg, bool& Handled)
 {
+    // Escape leaves full screen. A toolbar drag runs a loop of its own, which takes Escape to
+    // cancel the drag: the key never reaches here then.
+    if (Msg.message == WM_KEYDOWN && Msg.wParam == VK_ESCAPE && FView.FullScreen()) {
+        Handled = true;
+        SetFullScreen(false);
+        return;
+    }
     if (Msg.message != WM_MOUSEWHEEL || !OverPicture(POINT{GET_X_LPARAM(Msg.lParam), GET_Y_LPARAM(Msg.lParam)}))
         return;
     Handled = true;
@@ -373,4 +389,135 @@ void TMainForm::AppMessage(MSG& Msg, bool& Handled)
     FWheelRest -= notches * WHEEL_DELTA;
     if (notches)
         ChangeShift(notches * ((GET_KEYSTATE_WPARAM(Msg.wParam) & MK_SHIFT) ? 10 : 1));
+}
+
+// ---- settings kept between runs ---------------------------------------------------------------
+
+namespace {
+
+constexpr const wchar_t* FirstRunShift = L"30";
+constexpr size_t LongestShift = 64;
+constexpr const wchar_t* ToolbarsSubkey = L"\\Toolbars";
+constexpr const wchar_t* ToolbarsSubkeyName = L"Toolbars";
+
+// Top-level windows without WS_EX_TOOLWINDOW report their normal bounds in workspace coordinates,
+// from the primary work area's corner.
+POINT WorkspaceOrigin()
+{
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    return POINT{work.left, work.top};
+}
+
+}  // namespace
+
+std::vector<TIntSetting> TMainForm::SettingsTable()
+{
+    // Name, first-run value, range, read, set.
+    return {
+        {L"Method", amColour, amColour, amDubois, [this] { return int32_t(FMethod); },
+         [this](int32_t v) { SetMethod(static_cast<TAnaglyphMethod>(v)); }},
+        {L"SwapEyes", 0, 0, 1, [this] { return int32_t(FSwapEyes); }, [this](int32_t v) { SetSwapEyes(v != 0); }},
+        {L"HalfWidthPair", 0, 0, 1, [this] { return int32_t(HalfWidthPair()); },
+         [this](int32_t v) { SetHalfWidthPair(v != 0); }},
+        {L"FrameRate", fr10, fr10, fr60, [this] { return int32_t(FFrameRate); },
+         [this](int32_t v) { SetFrameRate(static_cast<TFrameRate>(v)); }},
+        {L"AlwaysOnTop", 0, 0, 1, [this] { return int32_t(FAlwaysOnTop); },
+         [this](int32_t v) { SetAlwaysOnTop(v != 0); }},
+        {L"Zoom", zm100, zm100, zmFit, [this] { return int32_t(Zoom()); },
+         [this](int32_t v) { SetZoom(static_cast<TZoom>(v)); }},
+        {L"ClientAreaOnly", 0, 0, 1, [this] { return int32_t(ClientAreaOnly()); },
+         [this](int32_t v) { SetClientAreaOnly(v != 0); }},
+        {L"FollowWindow", 0, 0, 1, [this] { return int32_t(FollowWindow()); },
+         [this](int32_t v) { SetFollowWindow(v != 0); }},
+    };
+}
+
+RECT TMainForm::FirstRunBounds() const
+{
+    const int w = ScaleValue(330, PixelsPerInch(), DefaultPixelsPerInch);
+    const int h = ScaleValue(90, PixelsPerInch(), DefaultPixelsPerInch);
+    const int left = (GetSystemMetrics(SM_CXSCREEN) - w) / 2, top = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
+    return RECT{left, top, left + w, top + h};
+}
+
+void TMainForm::LoadSettings()
+{
+    const TSettingsStore store;
+    if (!store.Named() || !store.Exists())
+        return;  // a first run: everything as the layout has it
+    store.Load(SettingsTable());
+    Edit1->SetText(store.ReadString(L"Shift", FirstRunShift, LongestShift));
+
+    // Each side on its own: a missing size is the first run's, a missing corner centres.
+    const RECT first = FirstRunBounds();
+    const int32_t width = store.ReadInt(L"Width", first.right - first.left, 1, 32767);
+    const int32_t height = store.ReadInt(L"Height", first.bottom - first.top, 1, 32767);
+    const int32_t left = store.ReadInt(L"Left", (GetSystemMetrics(SM_CXSCREEN) - width) / 2, -32768, 32767);
+    const int32_t top = store.ReadInt(L"Top", (GetSystemMetrics(SM_CYSCREEN) - height) / 2, -32768, 32767);
+    // A place no monitor's work area meets any longer comes back the way a floating toolbar does.
+    RECT bounds{left, top, left + width, top + height};
+    const RECT work = WorkAreaOfRect(bounds);
+    if (const auto moved = MoveOnScreenRect(TGeomRect{bounds.left, bounds.top, bounds.right, bounds.bottom},
+                                            TGeomRect{work.left, work.top, work.right, work.bottom}, true))
+        bounds = RECT{moved->Left, moved->Top, moved->Right, moved->Bottom};
+    SetPosition(poDesigned);
+    SetBounds(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
+    SetWindowState(store.ReadInt(L"Maximized", 0, 0, 1) ? wsMaximized : wsNormal);
+
+    // The framework's own record, under a subkey; loading would create the subkey, so only a
+    // stored one is read. A record it cannot read leaves the toolbar docked as laid out.
+    const TSettingsStore toolbars(TSettingsKey{store.Key().Root, store.Key().Path + ToolbarsSubkey});
+    if (toolbars.Exists()) {
+        try {
+            RegLoadToolbarPositionsEx(this, toolbars.Key().Root, toolbars.Key().Path);
+        } catch (const Exception&) {
+        }
+    }
+    // A toolbar closed with its button stays closed for that run only.
+    ToolWindow971->SetVisible(true);
+}
+
+void TMainForm::SaveSettings()
+{
+    const TSettingsStore store;
+    if (!store.Named())
+        return;
+    SetFullScreen(false);  // the bounds and the toolbar as they are outside full screen
+    store.Save(SettingsTable());
+    store.WriteString(L"Shift", Edit1->Text());
+    const WINDOWPLACEMENT placement = FView.NormalPlacement();
+    if (placement.length == sizeof(placement)) {
+        RECT r = placement.rcNormalPosition;
+        if (!(GetWindowLongPtrW(Handle(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW)) {
+            const POINT origin = WorkspaceOrigin();
+            OffsetRect(&r, origin.x, origin.y);
+        }
+        store.WriteInt(L"Left", r.left);
+        store.WriteInt(L"Top", r.top);
+        store.WriteInt(L"Width", r.right - r.left);
+        store.WriteInt(L"Height", r.bottom - r.top);
+        const bool maximized = placement.showCmd == SW_SHOWMAXIMIZED ||
+                               (placement.showCmd == SW_SHOWMINIMIZED && (placement.flags & WPF_RESTORETOMAXIMIZED));
+        store.WriteInt(L"Maximized", maximized ? 1 : 0);
+    }
+    try {
+        RegSaveToolbarPositionsEx(this, store.Key().Root, store.Key().Path + ToolbarsSubkey);
+    } catch (const Exception&) {
+    }
+}
+
+void TMainForm::ResetSettings()
+{
+    SetFullScreen(false);
+    TSettingsStore().Forget({ToolbarsSubkeyName});
+    TSettingsStore::Reset(SettingsTable());
+    Edit1->SetText(FirstRunShift);
+    SetWindowState(wsNormal);
+    const RECT first = FirstRunBounds();
+    SetBounds(first.left, first.top, first.right - first.left, first.bottom - first.top);
+    ToolWindow971->SetDockRow(0);
+    ToolWindow971->SetDockPos(0);
+    ToolWindow971->SetDockedTo(Dock971);
+    ToolWindow971->SetVisible(true);
 }

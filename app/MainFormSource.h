@@ -13,6 +13,7 @@
 #include "Forms.h"
 #include "Menus.h"
 #include "PictureView.h"
+#include "Settings.h"
 #include "StdCtrls.h"
 #include "TB97.h"
 #include "TB97Tlwn.h"
@@ -62,8 +63,8 @@ public:
     void StopBtnClick(TObject* Sender);
     void QuitBtnClick(TObject* Sender);
 
-    // Viewing options. Each is off by default, leaving the plain capture above untouched; none
-    // is stored. A change reaches a running capture at its next frame and leaves a frozen
+    // Viewing options. Each is off by default, leaving the plain capture above untouched; they
+    // are kept between runs when a settings key is named (Settings.h). A change reaches a running capture at its next frame and leaves a frozen
     // picture as it is (its frame was rewritten in place and cannot be composed again).
     TAnaglyphMethod Method() const { return FMethod; }
     void SetMethod(TAnaglyphMethod value) { FMethod = value; }
@@ -99,6 +100,27 @@ public:
     // back to the foreground window.
     void ChooseArea();
 
+    // How the picture is shown (PictureView.h). A zoom chosen while frozen redraws the kept
+    // picture; a start at 200 % sizes the window to the picture, one in Fit keeps its size.
+    TZoom Zoom() const { return FView.Zoom(); }
+    void SetZoom(TZoom value) { FView.SetZoom(value); }
+    // Never kept between runs. Escape leaves it too, and a double-click on the picture toggles it.
+    bool FullScreen() const { return FView.FullScreen(); }
+    void SetFullScreen(bool value) { FView.SetFullScreen(value); }
+    TPictureView& View() { return FView; }
+
+    // Settings kept between runs, each with its first-run value: one line each.
+    std::vector<TIntSetting> SettingsTable();
+    // Reads what is stored under the settings key (nothing when none is named or none is stored);
+    // the constructor calls it, before the window is shown.
+    void LoadSettings();
+    // Writes every setting, the shift text, the window's normal bounds and the toolbar's position:
+    // at close.
+    void SaveSettings();
+    // Forgets what is stored and puts every option, the shift, the window and the toolbar back as
+    // at a first run.
+    void ResetSettings();
+
     // The options' right-click menu, shared by the picture, the scroll box, the dock and the
     // toolbar; owned by the form.
     TPopupMenu* OptionsMenu = nullptr;
@@ -122,6 +144,8 @@ private:
     void OptionsMenuPopup(TObject* Sender);
     // The window's outer size around the image at the window's DPI: 40 pixels at 96 DPI.
     SIZE SizeAroundImage() const;
+    // The first-run window: 330 x 90 at the form's DPI, centred on the screen.
+    RECT FirstRunBounds() const;
     void ApplyTopmost();
     void AppMessage(MSG& Msg, bool& Handled);
     bool OverPicture(POINT Screen);
@@ -133,8 +157,10 @@ private:
     TMenuItem* FHalfWidthItem = nullptr;
     TMenuItem* FRateItems[3] = {};
     TMenuItem* FTopItem = nullptr;
+    TMenuItem* FZoomItems[3] = {};
+    TMenuItem* FFullScreenItem = nullptr;
     TCaptureSource FSource;
-    TPictureView FView{nullptr};
+    TPictureView FView;
     TAnaglyphMethod FMethod = amColour;
     bool FSwapEyes = false;
     TFrameRate FFrameRate = fr10;

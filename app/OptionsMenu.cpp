@@ -19,8 +19,9 @@ TMenuItem* AddItem(TMenuItem* Parent, const wchar_t* Caption, TShortCut Key = sc
 
 void TMainForm::BuildOptionsMenu()
 {
-    // Every shortcut holds Ctrl: the toolkit offers such keys to the menus before the focused
-    // edit box, and the box needs none of them (a one-line box has no use for the page keys).
+    // Every shortcut holds Ctrl or is a function key: the toolkit offers such keys to the menus
+    // before the focused edit box, and the box needs none of them (a one-line box has no use for
+    // the page keys).
     OptionsMenu = new TPopupMenu(this);
     TMenuItem* root = OptionsMenu->Items();
     AddItem(root, L"Choose area...", scCtrl | 'R')->OnClick = [this](TObject*) { ChooseArea(); };
@@ -55,6 +56,16 @@ void TMainForm::BuildOptionsMenu()
     AddItem(root, L"-");
     FTopItem = AddItem(root, L"Always on top", scCtrl | 'T');
     FTopItem->OnClick = [this](TObject*) { SetAlwaysOnTop(!FAlwaysOnTop); };
+    TMenuItem* zoom = AddItem(root, L"Zoom");
+    static const wchar_t* const zooms[] = {L"100 %", L"200 %", L"Fit to window"};
+    for (int z = zm100; z <= zmFit; ++z) {
+        FZoomItems[z] = AddItem(zoom, zooms[z], scNone, 1);
+        FZoomItems[z]->OnClick = [this, z](TObject*) { SetZoom(static_cast<TZoom>(z)); };
+    }
+    FFullScreenItem = AddItem(root, L"Full screen", VK_F11);
+    FFullScreenItem->OnClick = [this](TObject*) { SetFullScreen(!FullScreen()); };
+    AddItem(root, L"-");
+    AddItem(root, L"Reset settings")->OnClick = [this](TObject*) { ResetSettings(); };
 
     OptionsMenu->OnPopup = [this](TObject* Sender) { OptionsMenuPopup(Sender); };
     OptionsMenuPopup(OptionsMenu);
@@ -71,4 +82,8 @@ void TMainForm::OptionsMenuPopup(TObject*)
     FHalfWidthItem->SetChecked(HalfWidthPair());
     FRateItems[FFrameRate]->SetChecked(true);
     FTopItem->SetChecked(FAlwaysOnTop);
+    FZoomItems[FView.ZoomInUse()]->SetChecked(true);
+    for (TZoom z : {zm200, zmFit})
+        FZoomItems[z]->SetEnabled(!FView.OneToOneOnly());
+    FFullScreenItem->SetChecked(FullScreen());
 }

@@ -3,6 +3,7 @@
 
 #include "Forms.h"
 #include "MainFormSource.h"
+#include "Settings.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
@@ -10,6 +11,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     try {
         app = new TApplication(nullptr);
         Application->Initialize();
+        SetSettingsKey(HKEY_CURRENT_USER, DefaultSettingsKey);  // the program's alone: tests name their own
         Application->CreateForm(MainForm);
         Application->Run();
     } catch (...) {
