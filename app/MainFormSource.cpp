@@ -66,6 +66,8 @@ TMainForm::~TMainForm()
 void TMainForm::ReleaseCapture()
 {
     FView.Forget();
+    FPicture.reset();
+    FPictureRows.clear();
     Frame.reset();
     Rows.clear();
     FrameHeight = 0;
@@ -130,7 +132,7 @@ void TMainForm::SetUpCapture(const TCaptureTarget& Target, int32_t Shift)
 
     // The picture is in physical pixels, never scaled; the margin around it follows the DPI.
     image->SetScaleWithDpi(false);
-    FView.Fit(HalfWidth, FrameHeight);
+    Replan(true);
     if (!FView.FullScreen() && FView.ZoomInUse() != zmFit) {
         const SIZE window = SizeAroundImage();
         SetBounds(Left(), Top(), window.cx, window.cy);
@@ -188,11 +190,13 @@ void TMainForm::LoopTimerTimer(TObject*)
     HDC frameDC = Frame->Canvas()->Handle();
     BitBlt(frameDC, 0, 0, FrameWidth, FrameHeight, DesktopDC, area.Left, area.Top, SRCCOPY);
     GdiFlush();  // the pixels are read directly next
-    if (FMethod == amColour && !FSwapEyes)
-        ComposeAnaglyph(Rows.data(), FrameHeight, HalfWidth, RightStart, RedShift, FrameWidth, Offset);
-    else
-        ComposeAnaglyphMethod(Rows.data(), FrameHeight, FrameWidth, Offset, FMethod, FSwapEyes);
-    FView.Show(frameDC, Rows.data(), HalfWidth, FrameHeight);
+    if (FPictureInFrame || FPicture) {
+        // The interleavings give each screen row or column to one eye: where the picture is now.
+        const POINT at = image->ClientToScreen(POINT{0, 0});
+        ComposeFrame(FPlan, Rows.data(), FPicture ? FPictureRows.data() : nullptr, at.x, at.y);
+        FView.Show(FPicture ? FPicture->Canvas()->Handle() : frameDC, FPicture ? FPictureRows.data() : Rows.data(),
+                   FPlan.ShownWidth, FPlan.ShownHeight);
+    }
     image->Invalidate();
     done = true;
 }
@@ -276,15 +280,97 @@ void TMainForm::ChooseArea()
     SetUpCapture(TCaptureSource::OfArea(area), offset);
 }
 
+void TMainForm::SetGlasses(TGlasses value)
+{
+    if (FCompose.Glasses == value)
+        return;
+    FCompose.Glasses = value;
+    StereoOptionChanged();
+}
+
+void TMainForm::SetMethod(TAnaglyphMethod value)
+{
+    if (FCompose.Method == value)
+        return;
+    FCompose.Method = value;
+    StereoOptionChanged();
+}
+
+void TMainForm::SetPair(TPairLayout value)
+{
+    if (FCompose.Pair == value)
+        return;
+    FCompose.Pair = value;
+    StereoOptionChanged();
+}
+
+void TMainForm::SetSwapEyes(bool value)
+{
+    if (FCompose.Swap == value)
+        return;
+    FCompose.Swap = value;
+    StereoOptionChanged();
+}
+
 void TMainForm::SetHalfWidthPair(bool value)
 {
-    if (FView.DoubleWidth() == value)
+    if (FCompose.HalfPair == value)
         return;
-    FView.SetDoubleWidth(value);
-    // A running capture shows its next frame at the new width; the window keeps its size, as it
-    // does between starts.
+    FCompose.HalfPair = value;
+    StereoOptionChanged();
+}
+
+void TMainForm::SetShowMode(TShowMode value)
+{
+    if (FCompose.Show == value)
+        return;
+    FCompose.Show = value;
+    StereoOptionChanged();
+}
+
+void TMainForm::StereoOptionChanged()
+{
+    ShowStereoOptions();
+    // The interleavings mean something only pixel for pixel: the zoom follows the choice at once.
+    FView.SetOneToOneOnly(FCompose.Show == smInterleavedRows || FCompose.Show == smInterleavedColumns ||
+                          FCompose.Show == smCheckerboard);
+    // A frozen picture stays as it is; the next start plans with the options of then.
     if (Frame && LoopTimer->Enabled())
-        FView.Fit(HalfWidth, FrameHeight);
+        Replan();
+}
+
+void TMainForm::Replan(bool Anew)
+{
+    TComposeOptions options = FCompose;
+    options.FrameWidth = FrameWidth;
+    options.FrameHeight = FrameHeight;
+    options.Offset = Offset;
+    const TComposePlan plan = MakeComposePlan(options);
+    const bool inFrame = plan.InFrame && plan.DoubleX == 0 && plan.DoubleY == 0;
+    if (Anew || plan.ShownWidth != FPlan.ShownWidth || plan.ShownHeight != FPlan.ShownHeight || inFrame != FPictureInFrame ||
+        (!inFrame && !FPicture)) {
+        // Made before anything is replaced: a picture that cannot be made leaves the old one.
+        std::unique_ptr<TBitmap> picture;
+        std::vector<uint8_t*> rows;
+        if (!inFrame && plan.ShownWidth > 0 && plan.ShownHeight > 0) {
+            picture = std::make_unique<TBitmap>();
+            picture->SetPixelFormat(pf32bit);
+            picture->SetWidth(plan.ShownWidth);
+            picture->SetHeight(plan.ShownHeight);
+            rows.resize(static_cast<size_t>(plan.ShownHeight));
+            for (int32_t i = 0; i < plan.ShownHeight; ++i)
+                rows[static_cast<size_t>(i)] = static_cast<uint8_t*>(picture->ScanLine(i));
+            picture->Canvas()->Handle();
+        }
+        FView.Forget();
+        FPicture = std::move(picture);
+        FPictureRows = std::move(rows);
+        FPictureInFrame = inFrame;
+        FPlan = plan;
+        FView.Fit(plan.ShownWidth, plan.ShownHeight);
+        return;
+    }
+    FPlan = plan;
 }
 
 UINT TMainForm::FrameInterval(TFrameRate Rate)
@@ -311,6 +397,10 @@ void TMainForm::ChangeShift(int32_t Delta)
     if (Frame) {
         Offset = to;
         RedShift = ComputeGeometry(FrameWidth, Offset).RedShift;
+        // The shift alone: the plan's other options stay those the frame was set up with.
+        TComposeOptions options = FPlan.Options;
+        options.Offset = Offset;
+        FPlan = MakeComposePlan(options);
     }
     Edit1->SetText(std::to_wstring(to));
 }
@@ -415,9 +505,15 @@ std::vector<TIntSetting> TMainForm::SettingsTable()
 {
     // Name, first-run value, range, read, set.
     return {
-        {L"Method", amColour, amColour, amDubois, [this] { return int32_t(FMethod); },
+        {L"Glasses", glRedCyan, glRedCyan, glRedGreen, [this] { return int32_t(Glasses()); },
+         [this](int32_t v) { SetGlasses(static_cast<TGlasses>(v)); }},
+        {L"Method", amColour, amColour, amDubois, [this] { return int32_t(Method()); },
          [this](int32_t v) { SetMethod(static_cast<TAnaglyphMethod>(v)); }},
-        {L"SwapEyes", 0, 0, 1, [this] { return int32_t(FSwapEyes); }, [this](int32_t v) { SetSwapEyes(v != 0); }},
+        {L"Pair", plSideBySide, plSideBySide, plTopAndBottom, [this] { return int32_t(Pair()); },
+         [this](int32_t v) { SetPair(static_cast<TPairLayout>(v)); }},
+        {L"SwapEyes", 0, 0, 1, [this] { return int32_t(SwapEyes()); }, [this](int32_t v) { SetSwapEyes(v != 0); }},
+        {L"Show", smAnaglyph, smAnaglyph, smCheckerboard, [this] { return int32_t(ShowMode()); },
+         [this](int32_t v) { SetShowMode(static_cast<TShowMode>(v)); }},
         {L"HalfWidthPair", 0, 0, 1, [this] { return int32_t(HalfWidthPair()); },
          [this](int32_t v) { SetHalfWidthPair(v != 0); }},
         {L"FrameRate", fr10, fr10, fr60, [this] { return int32_t(FFrameRate); },

@@ -64,15 +64,28 @@ public:
     void QuitBtnClick(TObject* Sender);
 
     // Viewing options. Each is off by default, leaving the plain capture above untouched; they
-    // are kept between runs when a settings key is named (Settings.h). A change reaches a running capture at its next frame and leaves a frozen
-    // picture as it is (its frame was rewritten in place and cannot be composed again).
-    TAnaglyphMethod Method() const { return FMethod; }
-    void SetMethod(TAnaglyphMethod value) { FMethod = value; }
-    bool SwapEyes() const { return FSwapEyes; }
-    void SetSwapEyes(bool value) { FSwapEyes = value; }
-    // The pair's views are squeezed to half width: the composed half is shown at twice its width.
-    bool HalfWidthPair() const { return FView.DoubleWidth(); }
+    // are kept between runs when a settings key is named (Settings.h). A change reaches a running
+    // capture at its next frame (the image takes a new size at once, the window at the next start)
+    // and leaves a frozen picture as it is (its frame was rewritten in place).
+    //
+    // How a pair becomes a picture (Anaglyph.h): the glasses and their method, the pair's layout,
+    // swapped eyes, squeezed views and what is shown.
+    TGlasses Glasses() const { return FCompose.Glasses; }
+    void SetGlasses(TGlasses value);
+    // Red/blue and red/green glasses have grey only; the method chosen is kept for the others.
+    TAnaglyphMethod Method() const { return FCompose.Method; }
+    void SetMethod(TAnaglyphMethod value);
+    TPairLayout Pair() const { return FCompose.Pair; }
+    void SetPair(TPairLayout value);
+    bool SwapEyes() const { return FCompose.Swap; }
+    void SetSwapEyes(bool value);
+    // The pair's views are squeezed to half width (side by side) or half height (top and bottom):
+    // the picture is shown doubled along that axis.
+    bool HalfWidthPair() const { return FCompose.HalfPair; }
     void SetHalfWidthPair(bool value);
+    // An anaglyph, one view alone, or the views interleaved for a 3D display (shown 1:1 only).
+    TShowMode ShowMode() const { return FCompose.Show; }
+    void SetShowMode(TShowMode value);
     TFrameRate FrameRate() const { return FFrameRate; }
     void SetFrameRate(TFrameRate value);
     bool AlwaysOnTop() const { return FAlwaysOnTop; }
@@ -148,11 +161,20 @@ private:
     RECT FirstRunBounds() const;
     void ApplyTopmost();
     void AppMessage(MSG& Msg, bool& Handled);
+    // The plan from the options and the capture, once per start and per change while running;
+    // a new shown size, or Anew (a new capture), remakes the picture and sizes the image.
+    void Replan(bool Anew = false);
+    void StereoOptionChanged();
+    // Check marks, enabled states and the pair item's text of the stereo options.
+    void ShowStereoOptions();
     bool OverPicture(POINT Screen);
 
     TMenuItem* FClientItem = nullptr;
     TMenuItem* FFollowItem = nullptr;
+    TMenuItem* FGlassesItems[5] = {};
     TMenuItem* FMethodItems[4] = {};
+    TMenuItem* FPairItems[2] = {};
+    TMenuItem* FShowItems[6] = {};
     TMenuItem* FSwapItem = nullptr;
     TMenuItem* FHalfWidthItem = nullptr;
     TMenuItem* FRateItems[3] = {};
@@ -161,8 +183,15 @@ private:
     TMenuItem* FFullScreenItem = nullptr;
     TCaptureSource FSource;
     TPictureView FView;
-    TAnaglyphMethod FMethod = amColour;
-    bool FSwapEyes = false;
+    // The composition's options (the capture's size and shift are filled in by Replan), and the
+    // plan the frame tick reads.
+    TComposeOptions FCompose;
+    TComposePlan FPlan{};
+    // The shown picture when the plan does not leave it in the frame (doubled, one view, the
+    // interleavings); made when the shown size changes, never in a tick.
+    std::unique_ptr<TBitmap> FPicture;
+    std::vector<uint8_t*> FPictureRows;
+    bool FPictureInFrame = true;
     TFrameRate FFrameRate = fr10;
     bool FAlwaysOnTop = false;
     int FWheelRest = 0;  // wheel movement short of a notch (high-resolution wheels)

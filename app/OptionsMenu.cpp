@@ -30,6 +30,13 @@ void TMainForm::BuildOptionsMenu()
     FFollowItem = AddItem(root, L"Follow the window", scCtrl | 'F');
     FFollowItem->OnClick = [this](TObject*) { SetFollowWindow(!FollowWindow()); };
     AddItem(root, L"-");
+    TMenuItem* glasses = AddItem(root, L"Glasses");
+    static const wchar_t* const glassesNames[] = {L"Red/cyan", L"Green/magenta", L"Amber/blue", L"Red/blue",
+                                                  L"Red/green"};
+    for (int g = glRedCyan; g <= glRedGreen; ++g) {
+        FGlassesItems[g] = AddItem(glasses, glassesNames[g], scNone, 1);
+        FGlassesItems[g]->OnClick = [this, g](TObject*) { SetGlasses(static_cast<TGlasses>(g)); };
+    }
     static const struct {
         const wchar_t* Caption;
         WORD Key;
@@ -40,10 +47,23 @@ void TMainForm::BuildOptionsMenu()
         FMethodItems[m]->OnClick = [this, m](TObject*) { SetMethod(static_cast<TAnaglyphMethod>(m)); };
     }
     AddItem(root, L"-");
+    TMenuItem* pair = AddItem(root, L"Pair");
+    static const wchar_t* const pairs[] = {L"Side by side", L"Top and bottom"};
+    for (int p = plSideBySide; p <= plTopAndBottom; ++p) {
+        FPairItems[p] = AddItem(pair, pairs[p], scNone, 1);
+        FPairItems[p]->OnClick = [this, p](TObject*) { SetPair(static_cast<TPairLayout>(p)); };
+    }
     FSwapItem = AddItem(root, L"Swap eyes", scCtrl | 'E');
-    FSwapItem->OnClick = [this](TObject*) { SetSwapEyes(!FSwapEyes); };
+    FSwapItem->OnClick = [this](TObject*) { SetSwapEyes(!SwapEyes()); };
     FHalfWidthItem = AddItem(root, L"Half-width pair", scCtrl | 'D');
     FHalfWidthItem->OnClick = [this](TObject*) { SetHalfWidthPair(!HalfWidthPair()); };
+    TMenuItem* show = AddItem(root, L"Show");
+    static const wchar_t* const shows[] = {L"Anaglyph",         L"Left view only",      L"Right view only",
+                                           L"Interleaved rows", L"Interleaved columns", L"Checkerboard"};
+    for (int s = smAnaglyph; s <= smCheckerboard; ++s) {
+        FShowItems[s] = AddItem(show, shows[s], scNone, 1);
+        FShowItems[s]->OnClick = [this, s](TObject*) { SetShowMode(static_cast<TShowMode>(s)); };
+    }
     AddItem(root, L"-");
     static const wchar_t* const rates[] = {L"10 frames/s", L"30 frames/s", L"60 frames/s"};
     for (int r = fr10; r <= fr60; ++r) {
@@ -77,13 +97,26 @@ void TMainForm::BuildOptionsMenu()
 void TMainForm::OptionsMenuPopup(TObject*)
 {
     ShowCaptureOptions();
-    FMethodItems[FMethod]->SetChecked(true);
-    FSwapItem->SetChecked(FSwapEyes);
-    FHalfWidthItem->SetChecked(HalfWidthPair());
+    ShowStereoOptions();
     FRateItems[FFrameRate]->SetChecked(true);
     FTopItem->SetChecked(FAlwaysOnTop);
     FZoomItems[FView.ZoomInUse()]->SetChecked(true);
     for (TZoom z : {zm200, zmFit})
         FZoomItems[z]->SetEnabled(!FView.OneToOneOnly());
     FFullScreenItem->SetChecked(FullScreen());
+}
+
+void TMainForm::ShowStereoOptions()
+{
+    FGlassesItems[Glasses()]->SetChecked(true);
+    // Grey is all red/blue and red/green glasses have; the method chosen stays for the others.
+    const bool greyOnly = Glasses() == glRedBlue || Glasses() == glRedGreen;
+    for (TMenuItem* item : FMethodItems)
+        item->SetEnabled(!greyOnly);
+    FMethodItems[greyOnly ? amGrey : Method()]->SetChecked(true);
+    FPairItems[Pair()]->SetChecked(true);
+    FSwapItem->SetChecked(SwapEyes());
+    FHalfWidthItem->SetCaption(Pair() == plTopAndBottom ? L"Half-height pair" : L"Half-width pair");
+    FHalfWidthItem->SetChecked(HalfWidthPair());
+    FShowItems[ShowMode()]->SetChecked(true);
 }

@@ -12,8 +12,7 @@ TPictureView::TPictureView(TCustomForm* Form, TScrollBox* Box, TImage* Image, TC
 
 SIZE TPictureView::ShownSize(int32_t Width, int32_t Height) const
 {
-    const int32_t across = FDoubleWidth ? 2 * Width : Width;
-    return ZoomInUse() == zm200 ? SIZE{2 * across, 2 * Height} : SIZE{across, Height};
+    return ZoomInUse() == zm200 ? SIZE{2 * Width, 2 * Height} : SIZE{Width, Height};
 }
 
 void TPictureView::SetZoom(TZoom value)
@@ -132,16 +131,11 @@ void TPictureView::Draw(HDC Source, uint8_t* const* Rows, int32_t Width, int32_t
         return;
     case lyDoubled:
         if (ShownRows(shown.cx, shown.cy))
-            ZoomRows(Rows, FShownRows.data(), Height, Width, FDoubleWidth ? 4 : 2, 2);
+            ZoomRows(Rows, FShownRows.data(), Height, Width, 2, 2);
         return;
     case lyTopLeft:
     case lyCentred:
-        if (FDoubleWidth) {
-            if (ShownRows(shown.cx, shown.cy))
-                StretchRowsDouble(Rows, FShownRows.data(), Height, Width);
-        } else {
-            BitBlt(FImage->Canvas()->Handle(), 0, 0, FImage->Width(), FImage->Height(), Source, 0, 0, SRCCOPY);
-        }
+        BitBlt(FImage->Canvas()->Handle(), 0, 0, FImage->Width(), FImage->Height(), Source, 0, 0, SRCCOPY);
         return;
     }
 }

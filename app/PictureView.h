@@ -1,6 +1,6 @@
 // How the composed picture is shown: on the image control's surface inside the scroll box, 1:1
-// from its top-left corner (doubled across for a half-width pair), at 200 %, fitted to the scroll
-// box, or full screen. It draws from the composed frame, never from what the screen shows, and
+// from its top-left corner, at 200 %, fitted to the scroll box, or full screen (a squeezed pair
+// arrives already doubled by the composition). It draws from the composed frame, never from what the screen shows, and
 // keeps the last picture it was given, so that a new size or zoom redraws a frozen one.
 #pragma once
 
@@ -21,9 +21,6 @@ public:
     // Form: the window full screen covers the monitor with; Dock: hidden meanwhile.
     TPictureView(TCustomForm* Form, TScrollBox* Box, TImage* Image, TControl* Dock);
 
-    // Each composed pixel drawn twice across: the views of a half-width pair at their own width.
-    bool DoubleWidth() const { return FDoubleWidth; }
-    void SetDoubleWidth(bool value) { FDoubleWidth = value; }
     // The chosen zoom; the picture follows at once (redrawn from the kept picture).
     TZoom Zoom() const { return FZoom; }
     void SetZoom(TZoom value);
@@ -67,7 +64,6 @@ private:
     TScrollBox* FBox = nullptr;
     TImage* FImage = nullptr;
     TControl* FDock = nullptr;
-    bool FDoubleWidth = false;
     TZoom FZoom = zm100;
     bool FOneToOneOnly = false;
     TLayout FLaidOut = lyTopLeft;

@@ -142,17 +142,18 @@ TEST_F(OptionsTest, RightClickOnEachPartOpensTheOptionsMenuAndItsShortcutsWorkFr
     struct { TControl* Under; POINT At; bool Floating; TControl* Holder; const wchar_t* Shows; int Item;
              std::function<bool()> Done; } rows[] = {
         {MainForm->image, {40, 40}, false, MainForm->image,
-         L"[ ]Choose area...\tCtrl+R|[ ]Client area only|[ ]Follow the window\tCtrl+F|-|"
+         L"[ ]Choose area...\tCtrl+R|[ ]Client area only|[ ]Follow the window\tCtrl+F|-|[ ]Glasses|"
          L"(*)Colour anaglyph\tCtrl+1|( )Half-colour anaglyph\tCtrl+2|( )Grey anaglyph\tCtrl+3|( )Dubois anaglyph\t"
-         L"Ctrl+4|-|[ ]Swap eyes\tCtrl+E|[ ]Half-width pair\tCtrl+D|-|(*)10 frames/s|( )30 frames/s|( )60 frames/s|-|"
-         L"[ ]Increase shift\tCtrl+PgUp|[ ]Decrease shift\tCtrl+PgDn|-|[ ]Always on top\tCtrl+T|",
-         7, [] { return MainForm->Method() == amDubois; }},
-        {MainForm->ScrollBox1, {600, 150}, false, MainForm->ScrollBox1, L"( )Colour anaglyph\tCtrl+1|", 9,
+         L"Ctrl+4|-|[ ]Pair|[ ]Swap eyes\tCtrl+E|[ ]Half-width pair\tCtrl+D|[ ]Show|-|(*)10 frames/s|( )30 frames/s|"
+         L"( )60 frames/s|-|[ ]Increase shift\tCtrl+PgUp|[ ]Decrease shift\tCtrl+PgDn|-|[ ]Always on top\tCtrl+T|"
+         L"[ ]Zoom|[ ]Full screen\tF11|-|[ ]Reset settings|",
+         8, [] { return MainForm->Method() == amDubois; }},
+        {MainForm->ScrollBox1, {600, 150}, false, MainForm->ScrollBox1, L"( )Colour anaglyph\tCtrl+1|", 11,
          [] { return MainForm->HalfWidthPair(); }},
-        {MainForm->Dock971, {720, 12}, false, MainForm->Dock971, L"[x]Half-width", 12,
+        {MainForm->Dock971, {720, 12}, false, MainForm->Dock971, L"[x]Half-width", 15,
          [] { return MainForm->FrameRate() == fr60; }},
-        {MainForm->StopBtn, {40, 15}, false, bar, L"(*)60 frames/s", 13, [] { return MainForm->Edit1->Text() == L"31"; }},
-        {MainForm->StopBtn, {40, 15}, true, bar, L"(*)Dubois", 15,
+        {MainForm->StopBtn, {40, 15}, false, bar, L"(*)60 frames/s", 16, [] { return MainForm->Edit1->Text() == L"31"; }},
+        {MainForm->StopBtn, {40, 15}, true, bar, L"(*)Dubois", 18,
          [&] { return topmost(MainForm) && topmost(MainForm->ToolWindow971); }},
     };
     for (const auto& c : rows) {

@@ -103,8 +103,13 @@ TEST_F(ViewTest, FitIsWithinOneOfTheReferenceCentredWithoutScrollBarsAndFollowsA
         const RECT r = StartOn(target);
         EXPECT_EQ(std::make_pair(MainForm->Width(), MainForm->Height()), std::make_pair(int(c.Before.cx), int(c.Before.cy)))
             << "a start in Fit keeps the window's size";
-        const std::vector<uint8_t> picture = Composed(r);
-        const int half = c.Width / 2;
+        // The picture is scaled after the half-width doubling: each composed pixel twice across.
+        const std::vector<uint8_t> composed = Composed(r);
+        std::vector<uint8_t> picture;
+        for (size_t i = 0; i < composed.size(); i += 4)
+            for (int k = 0; k < (c.Half ? 2 : 1); ++k)
+                picture.insert(picture.end(), composed.begin() + long(i), composed.begin() + long(i) + 4);
+        const int half = c.Width / 2, across = half * (c.Half ? 2 : 1);
         for (SIZE size : {c.Before, c.After}) {
             MainForm->SetBounds(0, 200, size.cx, size.cy);
             PumpMessages(50);
@@ -116,7 +121,7 @@ TEST_F(ViewTest, FitIsWithinOneOfTheReferenceCentredWithoutScrollBarsAndFollowsA
                       (std::vector<int>{p.Left, p.Top, p.Width, p.Height}));
             EXPECT_EQ(byWidth ? p.Width : p.Height, byWidth ? boxW : boxH);
             EXPECT_FALSE(GetWindowLongPtrW(MainForm->ScrollBox1->Handle(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL));
-            EXPECT_EQ(WrongOnScreen(picture, half, c.Height, 0, 0, 1), 0) << size.cx << "x" << size.cy;
+            EXPECT_EQ(WrongOnScreen(picture, across, c.Height, 0, 0, 1), 0) << size.cx << "x" << size.cy;
             // The box's colour around the picture.
             const POINT beside = MainForm->ScrollBox1->ClientToScreen(byWidth ? POINT{boxW / 2, 0} : POINT{0, boxH / 2});
             EXPECT_EQ(GrabScreen(RECT{beside.x, beside.y, beside.x + 1, beside.y + 1})[1],
