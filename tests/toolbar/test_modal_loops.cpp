@@ -68,7 +68,8 @@ TEST(ModalLoops, HandlersThatFreeTheToolWindowOrRaiseLeaveNothingBehind)
         const POINT mid = mishap < FreeDock ? POINT{from.x + 60, from.y + 40} : POINT{over.left + 150, over.top};
         const POINT end = loop == Close && mishap == FreedByHandler ? from : POINT{mid.x + 10, mid.y + 10};
         TInputScript script;
-        script.Move(from).Down().Move(mid).Wait().Then([&] {
+        // A structured binding is captured by an init-capture: older compilers refuse it by reference.
+        script.Move(from).Down().Move(mid).Wait().Then([&, mishap = mishap] {
             if (mishap == TrackRaises)
                 bar->TrackRaises = true;
             else if (mishap != FreedByHandler)
