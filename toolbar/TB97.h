@@ -538,6 +538,17 @@ void FlushPaintMessages();
 // the system DPI).
 TFrameMetrics SystemFrameMetrics(int dpi = ScreenDpi());
 
+// While one is alive, SystemFrameMetrics answers each DPI with the values it first gave: the
+// caption heights cost a font measurement each under some window systems, and a position
+// load asks for the metrics several times per tool window.
+class TFrameMetricsCache {
+public:
+    TFrameMetricsCache();
+    ~TFrameMetricsCache();
+    TFrameMetricsCache(const TFrameMetricsCache&) = delete;
+    TFrameMetricsCache& operator=(const TFrameMetricsCache&) = delete;
+};
+
 // The tool windows whose parent is a floating parent; null while there are none.
 extern TList* FloatingWindowList;
 

@@ -5,13 +5,37 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "GdiCount.h"
 #include "TB97Caption.h"
 #include "TB97WinSupport.h"
 
+namespace {
+
+int MetricsCacheUsers = 0;
+std::vector<std::pair<int, TFrameMetrics>> CachedMetrics;  // by the DPI asked for
+
+}  // namespace
+
+TFrameMetricsCache::TFrameMetricsCache()
+{
+    ++MetricsCacheUsers;
+}
+
+TFrameMetricsCache::~TFrameMetricsCache()
+{
+    if (--MetricsCacheUsers == 0)
+        CachedMetrics.clear();
+}
+
 TFrameMetrics SystemFrameMetrics(int dpi)
 {
+    if (MetricsCacheUsers > 0)
+        for (const auto& [cachedDpi, cached] : CachedMetrics)
+            if (cachedDpi == dpi)
+                return cached;
     TSystemFrameMetrics m;
     m.CXSizeFrame = SystemMetricsForDpi(SM_CXSIZEFRAME, dpi);
     m.CYSizeFrame = SystemMetricsForDpi(SM_CYSIZEFRAME, dpi);
@@ -25,7 +49,10 @@ TFrameMetrics SystemFrameMetrics(int dpi)
 #pragma warning(suppress : 4996)
 #endif
     m.NewStyleWindows = !GetVersionExW(&version) || version.dwMajorVersion >= 4;
-    return FrameMetricsForDpi(dpi, m);
+    const TFrameMetrics metrics = FrameMetricsForDpi(dpi, m);
+    if (MetricsCacheUsers > 0)
+        CachedMetrics.emplace_back(dpi, metrics);
+    return metrics;
 }
 
 TFrameMetrics TCustomToolWindow97::FrameMetrics() const

@@ -122,15 +122,16 @@ void IniWriteString(const std::wstring& name, const std::wstring& value, const s
 // ---- registry -----------------------------------------------------------------------------------
 
 // The subkey of the tool window being read or written stays open while its values are
-// handled, since they come one tool window after another.
+// handled, since they come one tool window after another; it is opened from the base key,
+// which stays open throughout. Each value costs one query where it can.
 class TRegStore {
 public:
     TRegStore(HKEY rootKey, const std::wstring& baseKey)
     {
-        FReg.SetRootKey(rootKey);
-        if (!FReg.OpenKey(baseKey, true))
+        FBase.SetRootKey(rootKey);
+        if (!FBase.OpenKey(baseKey, true))
             throw ERegistryException(L"Failed to create key " + baseKey);
-        FBasePath = FReg.CurrentPath();
+        FReg.SetRootKey(FBase.CurrentKey());
     }
 
     // False when the tool window has no subkey (only when not creating).
@@ -140,7 +141,7 @@ public:
             return FOpened;
         FSelected = true;
         FName = name;
-        FOpened = FReg.OpenKey(L"\\" + FBasePath + L"\\" + name, create);
+        FOpened = FReg.OpenKey(L"\\" + name, create);
         if (!FOpened) {
             FReg.CloseKey();
             if (create)
@@ -149,12 +150,16 @@ public:
         return FOpened;
     }
 
-    // Missing: nullopt. Of another type than a string: the registry error.
+    // Missing: nullopt. Of another type than a string: the registry error. Only an empty
+    // text needs the second query that tells an empty value from a missing one.
     std::optional<std::wstring> Read(const std::wstring& name, const std::wstring& value)
     {
-        if (!Select(name, false) || !FReg.ValueExists(value))
+        if (!Select(name, false))
             return std::nullopt;
-        return FReg.ReadString(value);
+        std::wstring text = FReg.ReadString(value);
+        if (text.empty() && !FReg.ValueExists(value))
+            return std::nullopt;
+        return text;
     }
 
     // For an integer a missing value and an empty one both give the default: one query less.
@@ -170,8 +175,8 @@ public:
     }
 
 private:
+    TRegistry FBase{KEY_ALL_ACCESS};  // declared first: outlives the subkey opened from it
     TRegistry FReg{KEY_ALL_ACCESS};
-    std::wstring FBasePath;
     std::wstring FName;
     bool FSelected = false;
     bool FOpened = false;
@@ -227,6 +232,8 @@ void CustomLoadToolbarPositions(TCustomForm* form, TPositionReadIntProc ReadIntP
                                 TPositionReadStringProc ReadStringProc, void* ExtraData)
 {
     const std::vector<TDock97*> docks = OwnedOf<TDock97>(form);
+    // Every tool window's arrangement asks for the frame metrics again; they hold for the load.
+    const TFrameMetricsCache metricsCache;
 
     // Each dock arranges once, at the end, however the loop ends.
     size_t begun = 0;

@@ -198,28 +198,39 @@ bool TRegistry::DeleteValue(const std::wstring& name)
 
 std::wstring TRegistry::ReadString(const std::wstring& name) const
 {
-    DWORD type = 0, size = 0;
-    if (RegQueryValueExW(BaseKey(true), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+    // One query for the usual short value: into a buffer on the stack, a second one only when
+    // the value is longer (a query costs a round trip to the registry).
+    wchar_t local[128];
+    DWORD type = 0;
+    DWORD got = sizeof(local);
+    LSTATUS rc = RegQueryValueExW(BaseKey(true), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(local), &got);
+    if (rc != ERROR_SUCCESS && rc != ERROR_MORE_DATA)
         return std::wstring();
     if (type != REG_SZ && type != REG_EXPAND_SZ)
         throw ERegistryException(L"Invalid data type for '" + name + L"'");
-    // The value may change between the two queries; ERROR_MORE_DATA asks for another round.
-    for (;;) {
-        std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
-        DWORD got = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-        const LSTATUS rc = RegQueryValueExW(BaseKey(true), name.c_str(), nullptr, &type,
-                                            reinterpret_cast<BYTE*>(text.data()), &got);
-        if (rc == ERROR_MORE_DATA) {
-            size = got;
-            continue;
+    std::wstring text;
+    if (rc == ERROR_SUCCESS) {
+        text.assign(local, got / sizeof(wchar_t));
+    } else {
+        // The value may change between queries; ERROR_MORE_DATA asks for another round.
+        for (;;) {
+            text.assign(got / sizeof(wchar_t) + 1, L'\0');
+            got = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+            rc = RegQueryValueExW(BaseKey(true), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(text.data()),
+                                  &got);
+            if (rc == ERROR_MORE_DATA)
+                continue;
+            if (rc != ERROR_SUCCESS)
+                throw ERegistryException(L"Failed to get data for '" + name + L"'");
+            if (type != REG_SZ && type != REG_EXPAND_SZ)
+                throw ERegistryException(L"Invalid data type for '" + name + L"'");
+            text.resize(got / sizeof(wchar_t));
+            break;
         }
-        if (rc != ERROR_SUCCESS)
-            throw ERegistryException(L"Failed to get data for '" + name + L"'");
-        text.resize(got / sizeof(wchar_t));
-        while (!text.empty() && text.back() == L'\0')
-            text.pop_back();
-        return text;
     }
+    while (!text.empty() && text.back() == L'\0')
+        text.pop_back();
+    return text;
 }
 
 void TRegistry::WriteString(const std::wstring& name, const std::wstring& value)

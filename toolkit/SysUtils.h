@@ -5,6 +5,7 @@
 #include <exception>
 #include <string>
 #include <string_view>
+#include <utility>
 
 // Base of every error the toolkit and its users raise: it carries the message shown to the user.
 class Exception : public std::exception {

@@ -1,5 +1,6 @@
 #include "Png.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 

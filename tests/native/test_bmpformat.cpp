@@ -75,8 +75,11 @@ TEST(BmpFormat, WrittenHeadersReadBackWithTheirLayout)
             EXPECT_EQ(l.ColorTableAt, 54u) << c.Format;
         }
         EXPECT_EQ(l.PixelsAt + l.Stride * static_cast<size_t>(l.Height), file.size()) << c.Format;
-        // The file size in the header counts every byte.
+        // The file size in the header counts every byte; the colours used count entries, not bytes.
         EXPECT_EQ(file[2] | file[3] << 8 | file[4] << 16, static_cast<int>(file.size())) << c.Format;
+        EXPECT_EQ(file[ColorsUsedAt] | file[ColorsUsedAt + 1] << 8 | file[ColorsUsedAt + 2] << 16,
+                  static_cast<int>(c.ColorCount))
+            << c.Format;
     }
 }
 

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <random>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -287,6 +289,9 @@ TEST(LayoutText, ReaderAcceptsEveryStringSpelling)
     EXPECT_EQ(ValueOf(L"'a'#13#10'b'"), TLayoutValue::FromString(L"a\r\nb"));
     EXPECT_EQ(ValueOf(L"#$41#66'C'"), TLayoutValue::FromString(L"ABC"));
     EXPECT_EQ(ValueOf(L"#128512"), TLayoutValue::FromString(L"\U0001F600"));
+    // The highest code point in both notations; one past it is refused (see the error table).
+    EXPECT_EQ(ValueOf(L"#1114111"), TLayoutValue::FromString(L"\U0010FFFF"));
+    EXPECT_EQ(ValueOf(L"#$10FFFF"), TLayoutValue::FromString(L"\U0010FFFF"));
     EXPECT_EQ(ValueOf(L"'ab' +\n    'cd' + #33"), TLayoutValue::FromString(L"abcd!"));
     EXPECT_EQ(ValueOf(L"''''"), TLayoutValue::FromString(L"'"));
     EXPECT_EQ(ValueOf(L"$1F"), TLayoutValue::FromInteger(31));
@@ -310,7 +315,13 @@ TEST(LayoutText, ReaderAcceptsEveryStringSpelling)
 
 TEST(LayoutText, ErrorsNameTheLineAndWhatWasExpected)
 {
+    // An offending text is shown up to 40 characters, then "...".
+    const std::wstring forty = L"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMN";
     const std::pair<std::wstring, std::wstring> cases[] = {
+        {L"object A: B\n  Left " + forty + L"\nend",
+         L"Line 2: expected '=' after property name 'Left', found '" + forty + L"'"},
+        {L"object A: B\n  Left " + forty + L"O\nend",
+         L"Line 2: expected '=' after property name 'Left', found '" + forty + L"...'"},
         {L"", L"Line 1: expected 'object', found end of text"},
         {L"\n\nobjekt A: B\nend", L"Line 3: expected 'object', found 'objekt'"},
         {L"object A: B\n  Left = 1\n", L"Line 3: expected 'end' of object 'A' begun on line 1, found end of text"},
@@ -348,8 +359,13 @@ TEST(LayoutText, ErrorsNameTheLineAndWhatWasExpected)
         {L"object A: B\n  S = 'a' +\n  5\nend", L"Line 3: expected a string after '+', found '5'"},
         {L"object A: B\n  S = #\nend", L"Line 2: expected a character code after '#'"},
         {L"object A: B\n  S = #1114112\nend", L"Line 2: character code '#1114112' out of range"},
+        {L"object A: B\n  S = #$110000\nend", L"Line 2: character code '#$110000' out of range"},
         {L"object A: B\n  S = @\nend", L"Line 2: unexpected character '@'"},
         {L"object A: B\n  S\x01 = 1\nend", L"Line 2: unexpected character '#1'"},
+        // DEL is a control character; its neighbours are shown as they are.
+        {L"object A: B\n  S\x7F = 1\nend", L"Line 2: unexpected character '#127'"},
+        {L"object A: B\n  S~ = 1\nend", L"Line 2: unexpected character '~'"},
+        {L"object A: B\n  S\x80 = 1\nend", L"Line 2: unexpected character '\x80'"},
         {L"object A: B\n  S = \xFF21\nend", L"Line 2: unexpected character '\xFF21'"},
         {L"object A: B\n  S = 'x' 'y'\nend", L"Line 2: expected a property name, 'object' or 'end' in object 'A', found string 'y'"},
     };

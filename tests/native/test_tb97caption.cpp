@@ -29,6 +29,11 @@ TEST(ShortenCaption, FitsOrEndsInDotsNeverBelowOneCharacter)
         {L"", -1, L"..."},
         {L"a" + pair + L"bcdef", 28, L"a" + pair + L"..."},
         {pair + L"bcdef", 10, pair + L"..."},  // the pair stays whole
+        // The highest pair (U+10FFFF) at the cut goes whole; a lone high surrogate before
+        // U+E000 (no low surrogate) goes alone.
+        {L"a\xDBFF\xDFFF" L"bcdef", 28, L"a\xDBFF\xDFFF..."},
+        {L"a\xDBFF\xDFFF" L"bcdef", 27, L"a..."},
+        {L"a\xDBFF\xE000" L"bcdef", 28, L"a\xDBFF..."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "width " << c.Width << " length " << c.Text.size());

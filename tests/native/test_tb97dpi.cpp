@@ -12,10 +12,11 @@ TEST(TB97Dpi, SizesFollowTheDpi)
         int32_t Dpi, Line, Border, TopWidth;  // dhDouble on a top dock: the frame along the row
         TGeomRect CloseOnLeft;                // dhSingle with a docked close button, client width 50
         int32_t Row, Dock;                    // a bar of size 3; the dock with top and bottom lines
+        int32_t Gap;                          // the band at a row's far edge that asks for a new row
         TGeomPoint Sense;                     // how far beyond a dock a drag still docks
-    } const rows[] = {{96, 1, 2, 13, {41, 3, 52, 14}, 12, 14, {32, 20}},
-                      {120, 1, 3, 17, {39, 4, 53, 18}, 16, 18, {40, 25}},
-                      {144, 2, 3, 20, {37, 5, 53, 21}, 18, 22, {48, 30}}};
+    } const rows[] = {{96, 1, 2, 13, {41, 3, 52, 14}, 12, 14, 5, {32, 20}},
+                      {120, 1, 3, 17, {39, 4, 53, 18}, 16, 18, 6, {40, 25}},
+                      {144, 2, 3, 20, {37, 5, 53, 21}, 18, 22, 8, {48, 30}}};
     for (const TRow& row : rows) {
         SCOPED_TRACE(row.Dpi);
         TFrameState docked;
@@ -34,8 +35,10 @@ TEST(TB97Dpi, SizesFollowTheDpi)
         ASSERT_EQ(arranged.Placements.size(), 1u);
         EXPECT_EQ(arranged.Placements[0].Bounds.Height, row.Row);
         EXPECT_EQ(arranged.DockSize.Height, row.Dock);
-        EXPECT_EQ(GetDockRowOf(arranged.RowInfo, 0, row.Row - m.RowGap - 1, m), (TDockRowHit{0, false}));
-        EXPECT_EQ(GetDockRowOf(arranged.RowInfo, 0, row.Row - m.RowGap, m), (TDockRowHit{1, true}));
+        EXPECT_EQ(GetDockRowOf(arranged.RowInfo, 0, row.Gap - 1, m), (TDockRowHit{0, true}));
+        EXPECT_EQ(GetDockRowOf(arranged.RowInfo, 0, row.Gap, m), (TDockRowHit{0, false}));
+        EXPECT_EQ(GetDockRowOf(arranged.RowInfo, 0, row.Row - row.Gap - 1, m), (TDockRowHit{0, false}));
+        EXPECT_EQ(GetDockRowOf(arranged.RowInfo, 0, row.Row - row.Gap, m), (TDockRowHit{1, true}));
         // Grabbed at its top-left corner: all the sensitivity lies left of and above the dock.
         const auto docks = [&m](int32_t x, int32_t y) {
             return DockAcceptsDrop({{100, 200, 500, 230}, dpTop}, {0, 0, 999, 999}, {x, y}, {{0, 0}, {99, 29}}, m);

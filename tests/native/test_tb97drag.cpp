@@ -132,6 +132,15 @@ TEST(TB97Drag, FloatingOutlineStaysReachable)
     };
     for (const Case& c : cases)
         EXPECT_EQ(KeepOutlineReachable(c.in, work, border, top), c.expected);
+    // A border wider than high: B lies 10 in from the left and right, 7 from the top and bottom.
+    const Case wide[] = {
+        {{-300, 100, 9, 150}, {-299, 100, 10, 150}},   {{-300, 100, 10, 150}, {-300, 100, 10, 150}},
+        {{991, 100, 1091, 150}, {990, 100, 1090, 150}}, {{990, 100, 1090, 150}, {990, 100, 1090, 150}},
+        {{100, 694, 200, 744}, {100, 693, 200, 743}},   {{100, 693, 200, 743}, {100, 693, 200, 743}},
+        {{100, -20, 200, 0}, {100, -13, 200, 7}},       {{100, -13, 200, 7}, {100, -13, 200, 7}},
+    };
+    for (const Case& c : wide)
+        EXPECT_EQ(KeepOutlineReachable(c.in, work, {6, 3}, 3 + 16), c.expected);
     EXPECT_EQ(ClampPointToRect({-5, 701}, work), (TGeomPoint{0, 700}));
     EXPECT_EQ(ClampPointToRect({1000, 0}, work), (TGeomPoint{1000, 0}));
 }
@@ -162,10 +171,18 @@ TEST(TB97Drag, MouseMoveStepPicksTheFirstAcceptingDockOrFloats)
     EXPECT_EQ(result.Outline, (TGeomRect{400 - 30, 60 - 20, 400 - 30 + 120, 60 - 20 + 60}));
     EXPECT_FALSE(result.NoEntryCursor);
 
-    // Two docks both under the cursor: the first refuses, the second takes it.
+    // Two docks both under the cursor: the first refuses, the second takes it; when both
+    // accept, the first wins; with no handler at all the docks still accept.
     in.Docks[1] = {{0, 50, 800, 80}, dpTop};
     result = DragStep(in, [&](size_t i) { return i != 0; }, work);
     EXPECT_EQ(result.Target, 1);
+    asked.clear();
+    result = DragStep(in, [&](size_t i) { asked.push_back(i); return true; }, work);
+    EXPECT_EQ(result.Target, 0);
+    EXPECT_EQ(asked, (std::vector<size_t>{0}));
+    result = DragStep(in, {}, work);
+    EXPECT_EQ(result.Target, 0);
+    EXPECT_EQ(result.Outline, (TGeomRect{375, 50, 475, 80}));
 
     // Ctrl down: no dock is asked.
     in.DockingSuppressed = true;
@@ -222,6 +239,22 @@ TEST(TB97HitTest, FloatingWorkedExampleWithCornersAndCaption)
     for (const Case& c : cases) {
         in.P = c.p;
         EXPECT_EQ(ToolWindowHitTest(in), c.expected) << c.p.X << ", " << c.p.Y;
+    }
+    // A border wider than high (5 x 3), no caption: the strips follow their own sizes, the
+    // corner reach K = 16 - 1 + 5 = 20 the horizontal one in both directions.
+    THitTestInput wide = in;
+    wide.Border = {5, 3};
+    wide.ShowCaption = false;
+    const Case wideCases[] = {
+        {{4, 30}, htLeft},         {{5, 30}, htNowhere},        {{114, 30}, htRight},      {{113, 30}, htNowhere},
+        {{60, 2}, htTop},          {{60, 3}, htNowhere},        {{60, 56}, htBottom},      {{60, 55}, htNowhere},
+        {{2, 19}, htTopLeft},      {{2, 20}, htLeft},           {{2, 40}, htBottomLeft},   {{2, 39}, htLeft},
+        {{116, 40}, htBottomRight}, {{116, 39}, htRight},       {{19, 1}, htTopLeft},      {{20, 1}, htTop},
+        {{100, 58}, htBottomRight}, {{99, 58}, htBottom},
+    };
+    for (const Case& c : wideCases) {
+        wide.P = c.p;
+        EXPECT_EQ(ToolWindowHitTest(wide), c.expected) << "5 x 3 border at " << c.p.X << ", " << c.p.Y;
     }
     // The window's own sizing codes are replaced; the client area stands.
     in.P = {60, 30};

@@ -11,6 +11,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "StrConv.h"
@@ -175,9 +176,11 @@ struct TModelBar {
     bool operator==(const TModelBar&) const = default;
 };
 
+// With a log, each step on the tool window is recorded there (beside the reads, when given
+// the store's read log).
 class TModelTarget final : public TPositionTarget {
 public:
-    explicit TModelTarget(TModelBar& bar) : FBar(bar) {}
+    explicit TModelTarget(TModelBar& bar, std::vector<std::wstring>* log = nullptr) : FBar(bar), FLog(log) {}
     std::optional<TFoundDock> FindDock(const std::wstring& name) const override
     {
         for (size_t i = 0; i < Docks.size(); ++i)
@@ -186,25 +189,33 @@ public:
         return std::nullopt;
     }
     bool Visible() const override { return FBar.Visible; }
-    void SetVisible(bool value) override { FBar.Visible = value; }
+    void SetVisible(bool value) override { Log(L"SetVisible"); FBar.Visible = value; }
     int32_t DockRow() const override { return FBar.DockRow; }
-    void SetDockRow(int32_t value) override { FBar.DockRow = value; }
+    void SetDockRow(int32_t value) override { Log(L"SetDockRow"); FBar.DockRow = value; }
     int32_t DockPos() const override { return FBar.DockPos; }
-    void SetDockPos(int32_t value) override { FBar.DockPos = value; }
-    void ReadPositionData() override {}
+    void SetDockPos(int32_t value) override { Log(L"SetDockPos"); FBar.DockPos = value; }
+    void ReadPositionData() override { Log(L"ReadPositionData"); }
     void SetFloatingPosition(int32_t left, int32_t top) override
     {
+        Log(L"SetFloatingPosition");
         FBar.FloatLeft = left;
         FBar.FloatTop = top;
     }
-    void DockTo(size_t dock) override { FBar.Dock = static_cast<int>(dock); }
-    void Float(int32_t, int32_t) override { FBar.Dock = -1; }
+    void DockTo(size_t dock) override { Log(L"DockTo"); FBar.Dock = static_cast<int>(dock); }
+    void Float(int32_t, int32_t) override { Log(L"Float"); FBar.Dock = -1; }
     bool UseLastDock() const override { return FBar.UseLastDock; }
-    void SetLastDock(size_t dock) override { FBar.LastDock = static_cast<int>(dock); }
-    void DoneReadingPositionData() override {}
+    void SetLastDock(size_t dock) override { Log(L"SetLastDock"); FBar.LastDock = static_cast<int>(dock); }
+    void DoneReadingPositionData() override { Log(L"DoneReadingPositionData"); }
 
 private:
+    void Log(const wchar_t* step)
+    {
+        if (FLog)
+            FLog->push_back(step);
+    }
+
     TModelBar& FBar;
+    std::vector<std::wstring>* FLog;
 };
 
 TPositionRestore Load(TMemIni& ini, TModelBar& bar)
@@ -299,6 +310,29 @@ TEST(TB97Persist, WhatIsReadDependsOnRevisionDockAndLastDockUse)
         EXPECT_EQ(restore, c.restore) << what;
         EXPECT_EQ(ini.Reads, c.reads) << what;
         EXPECT_EQ(bar.LastDock, c.lastDock) << what;
+    }
+}
+
+// Each step waits for the values it needs and no longer: the class reads its own values with
+// the row and position already set, and before it is docked or floated.
+TEST(TB97Persist, StepsOnTheToolWindowComeInTheirOrder)
+{
+    const std::vector<std::wstring> start{L"Rev",       L"Visible",   L"SetVisible",      L"DockedTo",
+                                          L"DockRow",   L"SetDockRow", L"DockPos",        L"SetDockPos",
+                                          L"FloatLeft", L"FloatTop",  L"ReadPositionData", L"SetFloatingPosition"};
+    std::vector<std::wstring> docked = start, floated = start;
+    docked.insert(docked.end(), {L"DockTo", L"DoneReadingPositionData"});
+    floated.insert(floated.end(), {L"Float", L"LastDock", L"SetLastDock", L"DoneReadingPositionData"});
+    const std::pair<const wchar_t*, const std::vector<std::wstring>&> cases[] = {
+        {L"[Bar]\nRev=3\nDockedTo=LeftDock\nDockRow=2\nDockPos=7", docked},
+        {L"[Bar]\nRev=3\nDockedTo=+\nLastDock=TopDock\nFloatLeft=4\nFloatTop=9", floated},
+    };
+    for (const auto& [text, steps] : cases) {
+        TMemIni ini(text);
+        TModelBar bar;
+        TModelTarget target(bar, &ini.Reads);
+        LoadPositionRecord(bar.Name, target, ReadInt, ReadString, &ini);
+        EXPECT_EQ(ini.Reads, steps) << std::string(text, text + std::char_traits<wchar_t>::length(text));
     }
 }
 

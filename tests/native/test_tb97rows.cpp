@@ -343,6 +343,11 @@ TEST(TB97Rows, RowInfoFromShownMembersOnly)
     EXPECT_EQ(HighestDockRow({}), -1);
     EXPECT_EQ(HighestDockRow({Bar(-4, 0, 1, 1, 1), Bar(-2, 0, 1, 1, 1)}), -2);
     EXPECT_THROW(info.Append(5, 10), EListError);
+    EXPECT_THROW(info.Append(1000000000, 10), EListError) << "a row equal to the last";
+    EXPECT_EQ(info.RowSize(1000000000), 8);
+    info.Append(1000000001, 10);
+    EXPECT_EQ(info.RowSize(1000000001), 10);
+    EXPECT_EQ(info.Rows().size(), 3u);
 
     EXPECT_LT(CompareDockPlaces(0, INT32_MIN, 0, INT32_MAX), 0);
     EXPECT_GT(CompareDockPlaces(INT32_MAX, 0, INT32_MIN, 0), 0);

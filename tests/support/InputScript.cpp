@@ -1,5 +1,7 @@
 #include "InputScript.h"
 
+#include <utility>
+
 namespace {
 
 TInputScript* Running = nullptr;

@@ -1,5 +1,6 @@
 // Dock painting read back through WM_PRINT: the tile grid anchored at the parent's client
 // origin, transparency following the dock colour, bound lines, and no GDI leak.
+#include <algorithm>
 #include <cstring>
 
 #include "test_dock_support.h"

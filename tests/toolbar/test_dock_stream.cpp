@@ -1,5 +1,8 @@
 #include "test_dock_support.h"
 
+#include <algorithm>
+#include <string>
+
 #include "LayoutText.h"
 #include "Streaming.h"
 

@@ -76,7 +76,8 @@ TEST(ModalLoops, HandlersThatFreeTheToolWindowOrRaiseLeaveNothingBehind)
         if (loop == DoubleClick)
             script.Move(from).Down().Up().Down();
         else
-            script.Move(from).Down().Move(mid).Wait().Then([&] {
+            // A structured binding is captured by an init-capture: older compilers refuse it by reference.
+            script.Move(from).Down().Move(mid).Wait().Then([&, mishap = mishap] {
                 if (mishap == TrackRaises)
                     bar->TrackRaises = true;
                 else if (mishap != FreedByHandler)

@@ -2,6 +2,7 @@
 // folder and the test prefix's registry.
 #include "test_dock_support.h"
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <map>

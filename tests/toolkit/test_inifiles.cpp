@@ -123,6 +123,9 @@ TEST_F(RegistryTest, KeysAndValuesRoundTrip)
         ASSERT_TRUE(r.OpenKey(L"Sub", true));
         EXPECT_EQ(r.CurrentPath(), TestKey + L"\\Base\\Sub");
         r.WriteString(L"Empty", L"");
+        // Both sides of what one query takes (127 characters and the terminator), and far past it.
+        for (size_t n : {127, 128, 1000})
+            r.WriteString(L"Long" + std::to_wstring(n), std::wstring(n - 1, L'x') + L"y");
     }
     TRegistry r;
     EXPECT_TRUE(r.KeyExists(L"\\" + TestKey + L"\\Base\\Sub"));
@@ -149,6 +152,8 @@ TEST_F(RegistryTest, KeysAndValuesRoundTrip)
     ASSERT_TRUE(r.OpenKey(L"Sub", false));
     EXPECT_EQ(r.ReadString(L"Empty"), L"");
     EXPECT_TRUE(r.ValueExists(L"Empty"));
+    for (size_t n : {127, 128, 1000})
+        EXPECT_EQ(r.ReadString(L"Long" + std::to_wstring(n)), std::wstring(n - 1, L'x') + L"y");
 
     // Deleting the key that is open (and everything below it) closes it first.
     r.CloseKey();
