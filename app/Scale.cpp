@@ -15,10 +15,6 @@ namespace {
 
 // Beyond this the fixed-point positions could overflow; no bitmap comes near it.
 constexpr int32_t MaxSide = 1 << 20;
-// Levels carry 6 fraction bits between the passes, with half a level added for the final rounding.
-constexpr int LevelBits = 6;
-constexpr int16_t RoundingHalf = 1 << (LevelBits - 1);
-constexpr int AcrossBits = 14;
 
 // First source pixel and the fraction beyond it, in 1/65536, of each of Shown positions.
 void SourcePositions(int32_t Source, int32_t Shown, std::vector<int32_t>& First, std::vector<int32_t>& Fraction)
@@ -44,73 +40,73 @@ bool Sse2Available()
 #endif
 }
 
-// The blend of two source rows, Weight in 1/32768 toward Below: exactly what _mm_mulhi_epi16 does.
-void BlendScalar(const uint8_t* Above, const uint8_t* Below, int16_t Weight, int16_t* Out, int32_t Levels)
+// Shown columns From..To of a source row, scalar: to bytes (Dst8) or 16-bit levels (Dst16).
+void AcrossScalar(const TScaleAcrossTables& T, const uint8_t* Src, uint8_t* Dst8, uint16_t* Dst16, int32_t From,
+                  int32_t To)
 {
-    for (int32_t i = 0; i < Levels; ++i) {
-        const int32_t a = Above[i], step = (Below[i] - a) * 128;
-        Out[i] = static_cast<int16_t>((a << LevelBits) + RoundingHalf + ((step * Weight) >> 16));
+    for (int32_t x = From; x < To; ++x) {
+        const int32_t c = T.Columns[x], next = std::min(c + 1, T.SourceWidth - 1);
+        const uint32_t w = T.Weights[4 * x];
+        for (int k = 0; k < 4; ++k) {
+            const uint16_t v = ScaleLerp(ScaleLevel(Src[4 * c + k]), ScaleLevel(Src[4 * next + k]), w);
+            if (Dst8)
+                Dst8[4 * x + k] = static_cast<uint8_t>(v >> 8);
+            else
+                Dst16[4 * x + k] = v;
+        }
     }
 }
 
-void PairScalar(const int16_t* Blended, int16_t* Pairs, int32_t Width)
+void DownScalar(const uint16_t* A, const uint16_t* B, uint16_t Weight, uint8_t* Dst, int32_t From, int32_t To)
 {
-    for (int32_t i = 0; i < Width; ++i)
-        for (int c = 0; c < 4; ++c) {
-            Pairs[8 * i + 2 * c] = Blended[4 * i + c];
-            Pairs[8 * i + 2 * c + 1] = Blended[4 * i + 4 + c];
-        }
+    for (int32_t i = From; i < To; ++i)
+        Dst[i] = static_cast<uint8_t>(ScaleLerp(A[i], B[i], Weight) >> 8);
 }
 
 #if defined(TINTEYE_SCALE_SSE2)
-void BlendSse2(const uint8_t* Above, const uint8_t* Below, int16_t Weight, int16_t* Out, int32_t Levels)
+// Columns from From on, 4 a step while the right neighbour of each lies in the row (SafeWidth):
+// each pixel and its right neighbour in one 8-byte load. Returns the columns done.
+int32_t AcrossSse2(const TScaleAcrossTables& T, int32_t SafeWidth, const uint8_t* Src, uint8_t* Dst8, uint16_t* Dst16,
+                   int32_t From)
 {
-    const __m128i zero = _mm_setzero_si128(), weight = _mm_set1_epi16(Weight),
-                  half = _mm_set1_epi16(RoundingHalf);
-    int32_t i = 0;
-    for (; i + 16 <= Levels; i += 16) {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Above + i));
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Below + i));
-        const __m128i halves[2][2] = {{_mm_unpacklo_epi8(a, zero), _mm_unpacklo_epi8(b, zero)},
-                                      {_mm_unpackhi_epi8(a, zero), _mm_unpackhi_epi8(b, zero)}};
-        for (int h = 0; h < 2; ++h) {
-            const __m128i step = _mm_slli_epi16(_mm_sub_epi16(halves[h][1], halves[h][0]), 7);
-            const __m128i level = _mm_add_epi16(_mm_add_epi16(_mm_slli_epi16(halves[h][0], LevelBits), half),
-                                                _mm_mulhi_epi16(step, weight));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(Out + i + 8 * h), level);
+    const __m128i half = _mm_set1_epi8(static_cast<char>(0x80)), ones = _mm_set1_epi8(-1);
+    auto pair = [&](int32_t x) { return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(Src + 4 * T.Columns[x])); };
+    int32_t x = From;
+    for (; x + 4 <= SafeWidth; x += 4) {
+        const __m128i first = _mm_unpacklo_epi32(pair(x), pair(x + 1)), second = _mm_unpacklo_epi32(pair(x + 2), pair(x + 3));
+        const __m128i left = _mm_unpacklo_epi64(first, second), right = _mm_unpackhi_epi64(first, second);
+        const __m128i wLow = _mm_loadu_si128(reinterpret_cast<const __m128i*>(T.Weights + 4 * x));
+        const __m128i wHigh = _mm_loadu_si128(reinterpret_cast<const __m128i*>(T.Weights + 4 * x + 8));
+        const __m128i low = _mm_add_epi16(_mm_mulhi_epu16(_mm_unpacklo_epi8(half, left), _mm_xor_si128(wLow, ones)),
+                                          _mm_mulhi_epu16(_mm_unpacklo_epi8(half, right), wLow));
+        const __m128i high = _mm_add_epi16(_mm_mulhi_epu16(_mm_unpackhi_epi8(half, left), _mm_xor_si128(wHigh, ones)),
+                                           _mm_mulhi_epu16(_mm_unpackhi_epi8(half, right), wHigh));
+        if (Dst8)
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(Dst8 + 4 * x),
+                             _mm_packus_epi16(_mm_srli_epi16(low, 8), _mm_srli_epi16(high, 8)));
+        else {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(Dst16 + 4 * x), low);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(Dst16 + 4 * x + 8), high);
         }
     }
-    BlendScalar(Above + i, Below + i, Weight, Out + i, Levels - i);
+    return std::max(x, From);
 }
 
-void PairSse2(const int16_t* Blended, int16_t* Pairs, int32_t Width)
+// Levels From..To, 16 a step; returns the levels done.
+int32_t DownSse2(const uint16_t* A, const uint16_t* B, uint16_t Weight, uint8_t* Dst, int32_t From, int32_t To)
 {
-    int32_t i = 0;
-    for (; i + 2 <= Width; i += 2) {
-        // Pixels i, i+1 and i+1, i+2: each beside the next.
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Blended + 4 * i));
-        const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Blended + 4 * i + 4));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(Pairs + 8 * i), _mm_unpacklo_epi16(v, next));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(Pairs + 8 * i + 8), _mm_unpackhi_epi16(v, next));
-    }
-    PairScalar(Blended + 4 * i, Pairs + 8 * i, Width - i);
-}
-
-void ScaleAcrossSse2(const int16_t* Pairs, const int32_t* Columns, const int16_t* Weights, uint8_t* Dst,
-                     int32_t Width)
-{
-    auto pixel = [&](int32_t x) {
-        const __m128i pair = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Pairs + 8 * Columns[x]));
-        const __m128i weights = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Weights + 8 * x));
-        return _mm_srai_epi32(_mm_madd_epi16(pair, weights), LevelBits + AcrossBits);
+    const __m128i below = _mm_set1_epi16(static_cast<short>(Weight)),
+                  above = _mm_set1_epi16(static_cast<short>(65535 - Weight));
+    auto blend = [&](int32_t i) {
+        return _mm_srli_epi16(
+            _mm_add_epi16(_mm_mulhi_epu16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(A + i)), above),
+                          _mm_mulhi_epu16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(B + i)), below)),
+            8);
     };
-    int32_t x = 0;
-    for (; x + 4 <= Width; x += 4) {
-        const __m128i low = _mm_packs_epi32(pixel(x), pixel(x + 1));
-        const __m128i high = _mm_packs_epi32(pixel(x + 2), pixel(x + 3));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(Dst + 4 * x), _mm_packus_epi16(low, high));
-    }
-    ScaleAcrossScalar(Pairs, Columns + x, Weights + 8 * x, Dst + 4 * x, Width - x);
+    int32_t i = From;
+    for (; i + 16 <= To; i += 16)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(Dst + i), _mm_packus_epi16(blend(i), blend(i + 8)));
+    return i;
 }
 
 void ZoomRowSse2(const uint8_t* Src, uint8_t* Dst, int32_t Width, int ScaleX)
@@ -143,19 +139,6 @@ void ZoomRowScalar(const uint8_t* Src, uint8_t* Dst, int32_t Width, int ScaleX)
 }
 
 }  // namespace
-
-void ScaleAcrossScalar(const int16_t* Pairs, const int32_t* Columns, const int16_t* Weights, uint8_t* Dst,
-                       int32_t Width)
-{
-    for (int32_t x = 0; x < Width; ++x) {
-        const int16_t* pair = Pairs + 8 * Columns[x];
-        const int16_t* w = Weights + 8 * x;
-        for (int c = 0; c < 4; ++c) {
-            const int32_t sum = pair[2 * c] * w[2 * c] + pair[2 * c + 1] * w[2 * c + 1];
-            Dst[4 * x + c] = static_cast<uint8_t>(std::clamp(sum >> (LevelBits + AcrossBits), 0, 255));
-        }
-    }
-}
 
 TFitPlace FitPlace(int32_t PictureWidth, int32_t PictureHeight, int32_t AreaWidth, int32_t AreaHeight)
 {
@@ -210,68 +193,90 @@ void TScalePlan::Build(int32_t SourceWidth, int32_t SourceHeight, int32_t Width,
     FSourceHeight = empty ? 0 : SourceHeight;
     FWidth = empty ? 0 : Width;
     FHeight = empty ? 0 : Height;
+    const int32_t sw = FSourceWidth;
     std::vector<int32_t> fractions;
-    SourcePositions(FSourceWidth, FWidth, FColumns, fractions);
-    FColumnWeights.resize(size_t(FWidth) * 8);
-    for (size_t x = 0; x < size_t(FWidth); ++x) {
-        const auto right = static_cast<int16_t>((fractions[x] + 2) >> 2);
-        for (size_t c = 0; c < 4; ++c) {
-            FColumnWeights[8 * x + 2 * c] = static_cast<int16_t>((1 << AcrossBits) - right);
-            FColumnWeights[8 * x + 2 * c + 1] = right;
+    SourcePositions(sw, FWidth, FColumns, fractions);
+    FColumnWeights.resize(size_t(FWidth) * 4);
+    for (size_t i = 0; i < FColumnWeights.size(); ++i)
+        FColumnWeights[i] = static_cast<uint16_t>(fractions[i / 4]);
+    // The columns only grow: those whose right neighbour lies in the row come first.
+    FSafeWidth = static_cast<int32_t>(std::lower_bound(FColumns.begin(), FColumns.end(), sw - 1) - FColumns.begin());
+    const size_t groups = size_t(FWidth / 8);
+    FGroupBases.resize(groups);
+    FGroupIndices.resize(groups * 16);
+    FGroupWeights.resize(groups * 32);
+    // The order the AVX2 unpacks leave a group's pixels in: 0, 1, 4, 5 in one vector, 2, 3, 6, 7.
+    constexpr int order[8] = {0, 1, 4, 5, 2, 3, 6, 7};
+    for (size_t g = 0; g < groups; ++g) {
+        const int32_t* columns = FColumns.data() + 8 * g;
+        int32_t base = sw >= 8 ? std::min(columns[0], sw - 8) : -1;
+        for (int i = 0; i < 8 && base >= 0; ++i)
+            if (std::min(columns[i] + 1, sw - 1) - base > 7)
+                base = -1;  // farther apart than one 32-byte load: gathered pixel by pixel
+        FGroupBases[g] = base;
+        for (int i = 0; i < 8; ++i) {
+            FGroupIndices[16 * g + size_t(i)] = columns[i] - std::max(base, 0);
+            FGroupIndices[16 * g + 8 + size_t(i)] = std::min(columns[i] + 1, sw - 1) - std::max(base, 0);
+            for (size_t k = 0; k < 4; ++k)
+                FGroupWeights[32 * g + 4 * size_t(i) + k] = static_cast<uint16_t>(fractions[8 * g + size_t(order[i])]);
         }
     }
     SourcePositions(FSourceHeight, FHeight, FRows, fractions);
     FRowWeights.resize(size_t(FHeight));
     for (size_t y = 0; y < size_t(FHeight); ++y)
-        FRowWeights[y] = static_cast<int16_t>(fractions[y] >> 1);
-    // Both hold a spare pixel: the repeated right edge, and room for a 16-byte load at the last one.
-    FBlended.assign(size_t(FSourceWidth + 1) * 4 + 4, 0);
-    FPairs.assign(size_t(FSourceWidth) * 8 + 8, 0);
+        FRowWeights[y] = static_cast<uint16_t>(fractions[y]);
+    FAcross.assign(size_t(FWidth) * 8, 0);
 }
 
 struct TScaleKernels {
     static void Run(TComposeImpl Impl, TScalePlan& Plan, const uint8_t* const* Src, uint8_t* const* Dst)
     {
-        const int32_t sw = Plan.FSourceWidth, sh = Plan.FSourceHeight;
+        const int32_t width = Plan.FWidth;
+        const TScaleAcrossTables tables{Plan.FColumns.data(),     Plan.FColumnWeights.data(), Plan.FGroupBases.data(),
+                                        Plan.FGroupIndices.data(), Plan.FGroupWeights.data(),  width,
+                                        Plan.FSourceWidth};
+        const bool avx2 = Impl == ciAvx2;
         const bool sse2 = Impl != ciScalar && Sse2Available();
-        TScaleAcross across = ScaleAcrossScalar;
+        // Columns the AVX2 kernel did, the same for every row: it keeps its own order of levels.
+        int32_t vectorDone = 0;
+        auto across = [&](const uint8_t* row, uint8_t* bytes, uint16_t* levels) {
+            vectorDone = avx2 ? ScaleAcrossAvx2(tables, row, bytes, levels) : 0;
+            int32_t x = vectorDone;
 #if defined(TINTEYE_SCALE_SSE2)
-        if (sse2)
-            across = ScaleAcrossSse2;
+            if (sse2)
+                x = AcrossSse2(tables, Plan.FSafeWidth, row, bytes, levels, x);
 #endif
-        const bool avx2 = Impl == ciAvx2 && ScaleAcrossAvx2Kernel();
-        if (avx2)
-            across = ScaleAcrossAvx2Kernel();
-        int16_t* blended = Plan.FBlended.data();
-        int16_t* pairs = Plan.FPairs.data();
-        int32_t lastRow = -1, lastWeight = -1;
+            AcrossScalar(tables, row, bytes, levels, x, width);
+        };
+        // Source rows scaled across, each once however many shown rows lie between it and the next.
+        uint16_t* const work[2] = {Plan.FAcross.data(), Plan.FAcross.data() + size_t(width) * 4};
+        int32_t held[2] = {-1, -1};
+        auto scaled = [&](int32_t row, int32_t keep) {
+            for (int s = 0; s < 2; ++s)
+                if (held[s] == row)
+                    return work[s];
+            const int s = held[0] == keep ? 1 : 0;
+            held[s] = row;
+            across(Src[row], nullptr, work[s]);
+            return work[s];
+        };
         for (int32_t y = 0; y < Plan.FHeight; ++y) {
-            const int32_t row = Plan.FRows[size_t(y)], weight = Plan.FRowWeights[size_t(y)];
-            // Shown rows between the same source rows at the same weight share the blend.
-            if (row != lastRow || weight != lastWeight) {
-                const uint8_t* above = Src[row];
-                // At weight 0 the row below adds nothing: read the one above twice, from the cache.
-                const uint8_t* below = weight ? Src[std::min(row + 1, sh - 1)] : above;
-                const auto w16 = static_cast<int16_t>(weight);
-                const int32_t blendDone = avx2 ? ScaleBlendAvx2(above, below, w16, blended, sw * 4) : 0;
-#if defined(TINTEYE_SCALE_SSE2)
-                if (sse2)
-                    BlendSse2(above + blendDone, below + blendDone, w16, blended + blendDone, sw * 4 - blendDone);
-                else
-#endif
-                    BlendScalar(above + blendDone, below + blendDone, w16, blended + blendDone, sw * 4 - blendDone);
-                std::memcpy(blended + 4 * sw, blended + 4 * (sw - 1), 4 * sizeof(int16_t));
-                const int32_t pairDone = avx2 ? ScalePairAvx2(blended, pairs, sw) : 0;
-#if defined(TINTEYE_SCALE_SSE2)
-                if (sse2)
-                    PairSse2(blended + 4 * pairDone, pairs + 8 * pairDone, sw - pairDone);
-                else
-#endif
-                    PairScalar(blended + 4 * pairDone, pairs + 8 * pairDone, sw - pairDone);
-                lastRow = row;
-                lastWeight = weight;
+            const int32_t row = Plan.FRows[size_t(y)];
+            const uint16_t weight = Plan.FRowWeights[size_t(y)];
+            // On a source row (always so at 1:1 down) the row below adds nothing: straight to the shown row.
+            if (weight == 0) {
+                across(Src[row], Dst[y], nullptr);
+                continue;
             }
-            across(pairs, Plan.FColumns.data(), Plan.FColumnWeights.data(), Dst[y], Plan.FWidth);
+            // A weight means a row below: the clamped edge positions all have weight 0.
+            const uint16_t* above = scaled(row, row + 1);
+            const uint16_t* below = scaled(row + 1, row);
+            int32_t i = avx2 ? 4 * ScaleDownAvx2(above, below, weight, Dst[y], vectorDone / 8) : 0;
+#if defined(TINTEYE_SCALE_SSE2)
+            if (sse2)
+                i = DownSse2(above, below, weight, Dst[y], i, 4 * width);
+#endif
+            DownScalar(above, below, weight, Dst[y], i, 4 * width);
         }
     }
 };

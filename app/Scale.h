@@ -33,13 +33,14 @@ bool ZoomRowsWith(TComposeImpl Impl, const uint8_t* const* Src, uint8_t* const* 
                   int32_t Width, int ScaleX, int ScaleY);
 
 // Everything bilinear scaling from one size to another needs, worked out once per size so that a
-// frame allocates nothing: for each shown column and row the first source pixel and the weights,
-// and the work rows.
+// frame allocates nothing: for each shown column and row the first source pixel and the weight, and
+// the work rows.
 //
 // Pixel centres map to pixel centres: shown x samples source u = (x + 0.5) * source / shown - 0.5,
-// clamped to [0, source - 1] (the edge pixels repeat). Fixed point: the weight down in 1/32768, the
-// rows between in 1/64 of a level, the weight across in 1/16384; the result rounds to the nearest
-// level and stays within 1 of the exact value.
+// clamped to [0, source - 1] (the edge pixels repeat). Fixed point: the weights in 1/65536, the
+// levels between the passes in 1/256; the result rounds to the nearest level and stays within 1 of
+// the exact value. Each source row is scaled across once; a shown row on a source row (all of them
+// at 1:1 down) is scaled across straight into place.
 class TScalePlan {
 public:
     // Empty sizes make a plan that draws nothing.
@@ -57,14 +58,19 @@ private:
     int32_t FSourceHeight = 0;
     int32_t FWidth = 0;
     int32_t FHeight = 0;
+    int32_t FSafeWidth = 0;               // the columns before the first whose right neighbour is clamped
     std::vector<int32_t> FColumns;        // first source pixel of each shown column
-    std::vector<int16_t> FColumnWeights;  // 8 a column: (left, right) weight for each channel
+    std::vector<uint16_t> FColumnWeights; // 4 a column: its weight toward the right neighbour
+    std::vector<uint16_t> FRowWeights;    // weight of the row below
     std::vector<int32_t> FRows;           // first source row of each shown row
-    std::vector<int16_t> FRowWeights;     // weight of the row below, in 1/32768
-    // Work rows: a source row pair blended down (4 levels a pixel, one pixel more than the source
-    // for the repeated edge), then each pixel beside its right neighbour, channel by channel.
-    std::vector<int16_t> FBlended;
-    std::vector<int16_t> FPairs;
+    // Groups of 8 columns for AVX2: the first pixel of one 32-byte load that holds all the group
+    // needs (-1: gathered), the 8 left then 8 right pixels (from it, or from the row's start) and
+    // the weights in the order the unpacks leave the pixels.
+    std::vector<int32_t> FGroupBases;
+    std::vector<int32_t> FGroupIndices;
+    std::vector<uint16_t> FGroupWeights;
+    // Two source rows scaled across, in 16-bit levels.
+    std::vector<uint16_t> FAcross;
 };
 
 // Src: the plan's source rows; Dst: its Height rows of Width pixels (the fourth byte too).

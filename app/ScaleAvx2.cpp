@@ -1,5 +1,5 @@
-// The bilinear scale's pass across over 32-byte vectors: two shown pixels a vector. This unit
-// alone is compiled for AVX2 and runs only after the run-time check.
+// The bilinear scale over 32-byte vectors: 8 shown pixels a vector. This unit alone is compiled for
+// AVX2 and runs only after the run-time check.
 #include "ScaleKernels.h"
 
 #if defined(__AVX2__)
@@ -7,83 +7,78 @@
 
 namespace {
 
-void ScaleAcrossAvx2(const int16_t* Pairs, const int32_t* Columns, const int16_t* Weights, uint8_t* Dst,
-                     int32_t Width)
+// The 8 left and 8 right source pixels, as 16-bit levels (the level in the upper byte, 128 in the
+// lower), blended by the weights: pixels 0, 1, 4, 5 in Low and 2, 3, 6, 7 in High.
+inline void Blend8(__m256i Left, __m256i Right, const uint16_t* Weights, __m256i& Low, __m256i& High)
 {
-    // Pixels x and x + 1 in the two halves of one vector.
-    auto two = [&](int32_t x) {
-        const __m256i pair = _mm256_inserti128_si256(
-            _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(Pairs + 8 * Columns[x]))),
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(Pairs + 8 * Columns[x + 1])), 1);
-        const __m256i weights = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Weights + 8 * x));
-        return _mm256_srai_epi32(_mm256_madd_epi16(pair, weights), 20);
-    };
-    // The packs work within halves: x, x+2, x+4, x+6 | x+1, x+3, x+5, x+7, put in order at the end.
-    const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
-    int32_t x = 0;
-    for (; x + 8 <= Width; x += 8) {
-        const __m256i low = _mm256_packs_epi32(two(x), two(x + 2));
-        const __m256i high = _mm256_packs_epi32(two(x + 4), two(x + 6));
-        const __m256i bytes = _mm256_packus_epi16(low, high);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(Dst + 4 * x), _mm256_permutevar8x32_epi32(bytes, order));
-    }
-    ScaleAcrossScalar(Pairs, Columns + x, Weights + 8 * x, Dst + 4 * x, Width - x);
+    const __m256i half = _mm256_set1_epi8(static_cast<char>(0x80)), ones = _mm256_set1_epi8(-1);
+    const __m256i wLow = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Weights));
+    const __m256i wHigh = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Weights + 16));
+    Low = _mm256_add_epi16(_mm256_mulhi_epu16(_mm256_unpacklo_epi8(half, Left), _mm256_xor_si256(wLow, ones)),
+                           _mm256_mulhi_epu16(_mm256_unpacklo_epi8(half, Right), wLow));
+    High = _mm256_add_epi16(_mm256_mulhi_epu16(_mm256_unpackhi_epi8(half, Left), _mm256_xor_si256(wHigh, ones)),
+                            _mm256_mulhi_epu16(_mm256_unpackhi_epi8(half, Right), wHigh));
+}
+
+// The unpacks and the pack both work within halves, so the bytes come out in order.
+inline __m256i Bytes(__m256i Low, __m256i High)
+{
+    return _mm256_packus_epi16(_mm256_srli_epi16(Low, 8), _mm256_srli_epi16(High, 8));
 }
 
 }  // namespace
 
-TScaleAcross ScaleAcrossAvx2Kernel()
+int32_t ScaleAcrossAvx2(const TScaleAcrossTables& Tables, const uint8_t* Src, uint8_t* Dst8, uint16_t* Dst16)
 {
-    return ScaleAcrossAvx2;
-}
-
-int32_t ScaleBlendAvx2(const uint8_t* Above, const uint8_t* Below, int16_t Weight, int16_t* Out, int32_t Levels)
-{
-    const __m256i zero = _mm256_setzero_si256(), weight = _mm256_set1_epi16(Weight), half = _mm256_set1_epi16(32);
-    int32_t i = 0;
-    for (; i + 32 <= Levels; i += 32) {
-        // Quarters 0, 2 | 1, 3: the unpacks, which work within halves, then give levels in order.
-        const __m256i a = _mm256_permute4x64_epi64(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(Above + i)), 0xD8);
-        const __m256i b = _mm256_permute4x64_epi64(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(Below + i)), 0xD8);
-        const __m256i halves[2][2] = {{_mm256_unpacklo_epi8(a, zero), _mm256_unpacklo_epi8(b, zero)},
-                                      {_mm256_unpackhi_epi8(a, zero), _mm256_unpackhi_epi8(b, zero)}};
-        for (int h = 0; h < 2; ++h) {
-            const __m256i step = _mm256_slli_epi16(_mm256_sub_epi16(halves[h][1], halves[h][0]), 7);
-            const __m256i level = _mm256_add_epi16(_mm256_add_epi16(_mm256_slli_epi16(halves[h][0], 6), half),
-                                                   _mm256_mulhi_epi16(step, weight));
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(Out + i + 16 * h), level);
+    const int32_t groups = Tables.Width / 8;
+    for (int32_t g = 0; g < groups; ++g) {
+        const int32_t base = Tables.GroupBases[g];
+        const __m256i left = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Tables.GroupIndices + 16 * g));
+        const __m256i right = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Tables.GroupIndices + 16 * g + 8));
+        __m256i l, r;
+        if (base >= 0) {
+            // All 16 pixels among 8 neighbours: one load, put in place.
+            const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Src + 4 * base));
+            l = _mm256_permutevar8x32_epi32(v, left);
+            r = _mm256_permutevar8x32_epi32(v, right);
+        } else {
+            l = _mm256_i32gather_epi32(reinterpret_cast<const int*>(Src), left, 4);
+            r = _mm256_i32gather_epi32(reinterpret_cast<const int*>(Src), right, 4);
+        }
+        __m256i low, high;
+        Blend8(l, r, Tables.GroupWeights + 32 * g, low, high);
+        if (Dst8)
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(Dst8 + 32 * g), Bytes(low, high));
+        else {
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(Dst16 + 32 * g), low);
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(Dst16 + 32 * g + 16), high);
         }
     }
-    return i;
+    return 8 * groups;
 }
 
-int32_t ScalePairAvx2(const int16_t* Blended, int16_t* Pairs, int32_t Width)
+int32_t ScaleDownAvx2(const uint16_t* A, const uint16_t* B, uint16_t Weight, uint8_t* Dst, int32_t Groups)
 {
-    int32_t i = 0;
-    for (; i + 4 <= Width; i += 4) {
-        // Pixels i, i+1 | i+2, i+3 and the same one further: within halves, each beside the next.
-        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Blended + 4 * i));
-        const __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Blended + 4 * i + 4));
-        const __m256i even = _mm256_unpacklo_epi16(v, next), odd = _mm256_unpackhi_epi16(v, next);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(Pairs + 8 * i), _mm256_permute2x128_si256(even, odd, 0x20));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(Pairs + 8 * i + 16), _mm256_permute2x128_si256(even, odd, 0x31));
-    }
-    return i;
+    const __m256i below = _mm256_set1_epi16(static_cast<short>(Weight)),
+                  above = _mm256_set1_epi16(static_cast<short>(65535 - Weight));
+    auto blend = [&](int32_t i) {
+        return _mm256_add_epi16(
+            _mm256_mulhi_epu16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(A + i)), above),
+            _mm256_mulhi_epu16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(B + i)), below));
+    };
+    for (int32_t g = 0; g < Groups; ++g)
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(Dst + 32 * g), Bytes(blend(32 * g), blend(32 * g + 16)));
+    return 8 * Groups;
 }
 
 #else
 
-TScaleAcross ScaleAcrossAvx2Kernel()
-{
-    return nullptr;
-}
-
-int32_t ScaleBlendAvx2(const uint8_t*, const uint8_t*, int16_t, int16_t*, int32_t)
+int32_t ScaleAcrossAvx2(const TScaleAcrossTables&, const uint8_t*, uint8_t*, uint16_t*)
 {
     return 0;
 }
 
-int32_t ScalePairAvx2(const int16_t*, int16_t*, int32_t)
+int32_t ScaleDownAvx2(const uint16_t*, const uint16_t*, uint16_t, uint8_t*, int32_t)
 {
     return 0;
 }

@@ -1,24 +1,39 @@
-// The bilinear scale's pass across, one unit per instruction set (the AVX2 one is compiled for
-// AVX2 alone and runs after the run-time check of Anaglyph.cpp).
+// The bilinear scale's kernels, one unit per instruction set (the AVX2 one is compiled for AVX2
+// alone and runs after the run-time check of Anaglyph.cpp), and the one blend they all compute.
 #pragma once
 
 #include <cstdint>
 
-// Width shown pixels of one row: Pairs holds each source pixel beside its right neighbour, channel
-// by channel (8 levels in 1/64 with the rounding half added), Columns the first source pixel of
-// each shown pixel, Weights 8 weights in 1/16384 a shown pixel.
-using TScaleAcross = void (*)(const int16_t* Pairs, const int32_t* Columns, const int16_t* Weights,
-                              uint8_t* Dst, int32_t Width);
+// Levels between the passes are unsigned 16-bit: the level in 1/256 with close to half a level
+// already added for the final rounding, so that a result is its upper byte. The blend of two such
+// values, Weight in 1/65536 toward B: exactly what two _mm_mulhi_epu16 and an add do.
+inline uint16_t ScaleLerp(uint32_t A, uint32_t B, uint32_t Weight)
+{
+    return static_cast<uint16_t>(((A * (65535 - Weight)) >> 16) + ((B * Weight) >> 16));
+}
 
-// A source row pair blended down, Weight in 1/32768 toward Below, Levels bytes; and each of Width
-// blended pixels put beside its right neighbour (Blended holds Width + 1 pixels).
-using TScaleBlend = void (*)(const uint8_t* Above, const uint8_t* Below, int16_t Weight, int16_t* Out, int32_t Levels);
-using TScalePair = void (*)(const int16_t* Blended, int16_t* Pairs, int32_t Width);
+// A source level as the blend takes it: in 1/256, with half a level added.
+inline uint32_t ScaleLevel(uint8_t Level)
+{
+    return (uint32_t{Level} << 8) | 128;
+}
 
-void ScaleAcrossScalar(const int16_t* Pairs, const int32_t* Columns, const int16_t* Weights, uint8_t* Dst,
-                       int32_t Width);
-// Null where the unit was built without AVX2. The blend and pair ones leave a tail of fewer than
-// 16 levels or 4 pixels to the caller: they return how much they did.
-TScaleAcross ScaleAcrossAvx2Kernel();
-int32_t ScaleBlendAvx2(const uint8_t* Above, const uint8_t* Below, int16_t Weight, int16_t* Out, int32_t Levels);
-int32_t ScalePairAvx2(const int16_t* Blended, int16_t* Pairs, int32_t Width);
+// What the kernels across read of a plan: for each shown column the first source pixel and its
+// weight toward the next (4 times, once a channel), and for the AVX2 kernel the same in groups of
+// 8 columns (see TScalePlan).
+struct TScaleAcrossTables {
+    const int32_t* Columns;
+    const uint16_t* Weights;
+    const int32_t* GroupBases;
+    const int32_t* GroupIndices;
+    const uint16_t* GroupWeights;
+    int32_t Width;
+    int32_t SourceWidth;
+};
+
+// Null-free on every build: where the unit was built without AVX2 they do nothing and return 0.
+// Across: the source row scaled across into 8 shown pixels a group, either to bytes (Dst8) or to
+// 16-bit levels (Dst16, in the group's own order: pixels 0, 1, 4, 5 then 2, 3, 6, 7); returns the
+// pixels done, a multiple of 8. Down: Groups groups of such 16-bit levels blended, to bytes.
+int32_t ScaleAcrossAvx2(const TScaleAcrossTables& Tables, const uint8_t* Src, uint8_t* Dst8, uint16_t* Dst16);
+int32_t ScaleDownAvx2(const uint16_t* A, const uint16_t* B, uint16_t Weight, uint8_t* Dst, int32_t Groups);
