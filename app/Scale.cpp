@@ -47,13 +47,11 @@ void AcrossScalar(const TScaleAcrossTables& T, const uint8_t* Src, uint8_t* Dst8
     for (int32_t x = From; x < To; ++x) {
         const int32_t c = T.Columns[x], next = std::min(c + 1, T.SourceWidth - 1);
         const uint32_t w = T.Weights[4 * x];
-        for (int k = 0; k < 4; ++k) {
-            const uint16_t v = ScaleLerp(ScaleLevel(Src[4 * c + k]), ScaleLevel(Src[4 * next + k]), w);
+        for (int k = 0; k < 4; ++k)
             if (Dst8)
-                Dst8[4 * x + k] = static_cast<uint8_t>(v >> 8);
+                Dst8[4 * x + k] = ScaleStep(Src[4 * c + k], Src[4 * next + k], int32_t(w));
             else
-                Dst16[4 * x + k] = v;
-        }
+                Dst16[4 * x + k] = ScaleLerp(ScaleLevel(Src[4 * c + k]), ScaleLevel(Src[4 * next + k]), 2 * w);
     }
 }
 
@@ -64,32 +62,52 @@ void DownScalar(const uint16_t* A, const uint16_t* B, uint16_t Weight, uint8_t* 
 }
 
 #if defined(TINTEYE_SCALE_SSE2)
-// Columns from From on, 4 a step while the right neighbour of each lies in the row (SafeWidth):
-// each pixel and its right neighbour in one 8-byte load. Returns the columns done.
+// Columns From..To, 4 a step, each pixel and its right neighbour in one 8-byte load. The tables in
+// locals of their own: the stores could otherwise alias them and have them reread.
+template <bool Levels, class T>
+void AcrossSse2(const int32_t* Columns, const uint16_t* LeftWeights, const uint16_t* Weights, const uint8_t* Src,
+                T* Dst, int32_t From, int32_t To)
+{
+    const __m128i half = _mm_set1_epi8(static_cast<char>(0x80)), zero = _mm_setzero_si128(),
+                  rounding = _mm_set1_epi16(32);
+    auto pair = [&](int32_t x) { return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(Src + 4 * Columns[x])); };
+    // Pixels x and x + 1: the two left pixels, then the two right ones; blended.
+    auto two = [&](int32_t x) {
+        const __m128i pixels = _mm_unpacklo_epi32(pair(x), pair(x + 1));
+        const __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Weights + 4 * x));
+        if constexpr (Levels)
+            return _mm_add_epi16(
+                _mm_mulhi_epu16(_mm_unpacklo_epi8(half, pixels),
+                                _mm_loadu_si128(reinterpret_cast<const __m128i*>(LeftWeights + 4 * x))),
+                _mm_mulhi_epu16(_mm_unpackhi_epi8(half, pixels), _mm_slli_epi16(w, 1)));
+        else {
+            // What _mm_mulhrs_epi16 gives, from the product's upper half: the step fits in 9 bits.
+            const __m128i left = _mm_unpacklo_epi8(pixels, zero), right = _mm_unpackhi_epi8(pixels, zero);
+            const __m128i step = _mm_mulhi_epi16(_mm_slli_epi16(_mm_sub_epi16(right, left), 7), w);
+            return _mm_add_epi16(left, _mm_srai_epi16(_mm_add_epi16(step, rounding), 6));
+        }
+    };
+    for (int32_t x = From; x < To; x += 4) {
+        const __m128i low = two(x), high = two(x + 2);
+        if constexpr (Levels) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(Dst + 4 * x), low);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(Dst + 4 * x + 8), high);
+        } else
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(Dst + 4 * x), _mm_packus_epi16(low, high));
+    }
+}
+
+// Columns from From on while the right neighbour of each lies in the row (SafeWidth); returns the
+// columns done.
 int32_t AcrossSse2(const TScaleAcrossTables& T, int32_t SafeWidth, const uint8_t* Src, uint8_t* Dst8, uint16_t* Dst16,
                    int32_t From)
 {
-    const __m128i half = _mm_set1_epi8(static_cast<char>(0x80)), ones = _mm_set1_epi8(-1);
-    auto pair = [&](int32_t x) { return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(Src + 4 * T.Columns[x])); };
-    int32_t x = From;
-    for (; x + 4 <= SafeWidth; x += 4) {
-        const __m128i first = _mm_unpacklo_epi32(pair(x), pair(x + 1)), second = _mm_unpacklo_epi32(pair(x + 2), pair(x + 3));
-        const __m128i left = _mm_unpacklo_epi64(first, second), right = _mm_unpackhi_epi64(first, second);
-        const __m128i wLow = _mm_loadu_si128(reinterpret_cast<const __m128i*>(T.Weights + 4 * x));
-        const __m128i wHigh = _mm_loadu_si128(reinterpret_cast<const __m128i*>(T.Weights + 4 * x + 8));
-        const __m128i low = _mm_add_epi16(_mm_mulhi_epu16(_mm_unpacklo_epi8(half, left), _mm_xor_si128(wLow, ones)),
-                                          _mm_mulhi_epu16(_mm_unpacklo_epi8(half, right), wLow));
-        const __m128i high = _mm_add_epi16(_mm_mulhi_epu16(_mm_unpackhi_epi8(half, left), _mm_xor_si128(wHigh, ones)),
-                                           _mm_mulhi_epu16(_mm_unpackhi_epi8(half, right), wHigh));
-        if (Dst8)
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(Dst8 + 4 * x),
-                             _mm_packus_epi16(_mm_srli_epi16(low, 8), _mm_srli_epi16(high, 8)));
-        else {
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(Dst16 + 4 * x), low);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(Dst16 + 4 * x + 8), high);
-        }
-    }
-    return std::max(x, From);
+    const int32_t to = From + std::max(0, (SafeWidth - From) / 4 * 4);
+    if (Dst8)
+        AcrossSse2<false>(T.Columns, T.LeftWeights, T.Weights, Src, Dst8, From, to);
+    else
+        AcrossSse2<true>(T.Columns, T.LeftWeights, T.Weights, Src, Dst16, From, to);
+    return to;
 }
 
 // Levels From..To, 16 a step; returns the levels done.
@@ -197,8 +215,11 @@ void TScalePlan::Build(int32_t SourceWidth, int32_t SourceHeight, int32_t Width,
     std::vector<int32_t> fractions;
     SourcePositions(sw, FWidth, FColumns, fractions);
     FColumnWeights.resize(size_t(FWidth) * 4);
-    for (size_t i = 0; i < FColumnWeights.size(); ++i)
-        FColumnWeights[i] = static_cast<uint16_t>(fractions[i / 4]);
+    FColumnLeftWeights.resize(size_t(FWidth) * 4);
+    for (size_t i = 0; i < FColumnWeights.size(); ++i) {
+        FColumnWeights[i] = static_cast<uint16_t>(fractions[i / 4] >> 1);
+        FColumnLeftWeights[i] = static_cast<uint16_t>(65535 - (fractions[i / 4] >> 1) * 2);
+    }
     // The columns only grow: those whose right neighbour lies in the row come first.
     FSafeWidth = static_cast<int32_t>(std::lower_bound(FColumns.begin(), FColumns.end(), sw - 1) - FColumns.begin());
     const size_t groups = size_t(FWidth / 8);
@@ -209,16 +230,21 @@ void TScalePlan::Build(int32_t SourceWidth, int32_t SourceHeight, int32_t Width,
     constexpr int order[8] = {0, 1, 4, 5, 2, 3, 6, 7};
     for (size_t g = 0; g < groups; ++g) {
         const int32_t* columns = FColumns.data() + 8 * g;
+        // At weight 0 the right neighbour adds nothing: the pixel itself stands in, so that at 1:1
+        // across a group needs no more than its own 8 pixels.
+        int32_t right[8];
+        for (size_t i = 0; i < 8; ++i)
+            right[i] = FColumnWeights[4 * (8 * g + i)] ? std::min(columns[i] + 1, sw - 1) : columns[i];
         int32_t base = sw >= 8 ? std::min(columns[0], sw - 8) : -1;
         for (int i = 0; i < 8 && base >= 0; ++i)
-            if (std::min(columns[i] + 1, sw - 1) - base > 7)
+            if (right[i] - base > 7)
                 base = -1;  // farther apart than one 32-byte load: gathered pixel by pixel
         FGroupBases[g] = base;
         for (int i = 0; i < 8; ++i) {
             FGroupIndices[16 * g + size_t(i)] = columns[i] - std::max(base, 0);
-            FGroupIndices[16 * g + 8 + size_t(i)] = std::min(columns[i] + 1, sw - 1) - std::max(base, 0);
+            FGroupIndices[16 * g + 8 + size_t(i)] = right[i] - std::max(base, 0);
             for (size_t k = 0; k < 4; ++k)
-                FGroupWeights[32 * g + 4 * size_t(i) + k] = static_cast<uint16_t>(fractions[8 * g + size_t(order[i])]);
+                FGroupWeights[32 * g + 4 * size_t(i) + k] = FColumnWeights[4 * (8 * g + size_t(order[i]))];
         }
     }
     SourcePositions(FSourceHeight, FHeight, FRows, fractions);
@@ -232,9 +258,10 @@ struct TScaleKernels {
     static void Run(TComposeImpl Impl, TScalePlan& Plan, const uint8_t* const* Src, uint8_t* const* Dst)
     {
         const int32_t width = Plan.FWidth;
-        const TScaleAcrossTables tables{Plan.FColumns.data(),     Plan.FColumnWeights.data(), Plan.FGroupBases.data(),
-                                        Plan.FGroupIndices.data(), Plan.FGroupWeights.data(),  width,
-                                        Plan.FSourceWidth};
+        const TScaleAcrossTables tables{Plan.FColumns.data(),      Plan.FColumnLeftWeights.data(),
+                                        Plan.FColumnWeights.data(), Plan.FGroupBases.data(),
+                                        Plan.FGroupIndices.data(),  Plan.FGroupWeights.data(),
+                                        width,                      Plan.FSourceWidth};
         const bool avx2 = Impl == ciAvx2;
         const bool sse2 = Impl != ciScalar && Sse2Available();
         // Columns the AVX2 kernel did, the same for every row: it keeps its own order of levels.

@@ -37,10 +37,11 @@ bool ZoomRowsWith(TComposeImpl Impl, const uint8_t* const* Src, uint8_t* const* 
 // the work rows.
 //
 // Pixel centres map to pixel centres: shown x samples source u = (x + 0.5) * source / shown - 0.5,
-// clamped to [0, source - 1] (the edge pixels repeat). Fixed point: the weights in 1/65536, the
-// levels between the passes in 1/256; the result rounds to the nearest level and stays within 1 of
-// the exact value. Each source row is scaled across once; a shown row on a source row (all of them
-// at 1:1 down) is scaled across straight into place.
+// clamped to [0, source - 1] (the edge pixels repeat). Each source row is scaled across once; a
+// shown row on a source row (all of them at 1:1 down) is scaled across straight into place, in
+// 16-bit levels with the weight in 1/32768. Other rows blend two rows scaled across into levels in
+// 1/256, the weights in 1/65536 down and 1/32768 across. The result rounds to the nearest level
+// and stays within 1 of the exact value.
 class TScalePlan {
 public:
     // Empty sizes make a plan that draws nothing.
@@ -60,7 +61,8 @@ private:
     int32_t FHeight = 0;
     int32_t FSafeWidth = 0;               // the columns before the first whose right neighbour is clamped
     std::vector<int32_t> FColumns;        // first source pixel of each shown column
-    std::vector<uint16_t> FColumnWeights; // 4 a column: its weight toward the right neighbour
+    std::vector<uint16_t> FColumnWeights;      // 4 a column: the weight toward the right neighbour
+    std::vector<uint16_t> FColumnLeftWeights;  // and 65535 less twice it: toward the pixel itself
     std::vector<uint16_t> FRowWeights;    // weight of the row below
     std::vector<int32_t> FRows;           // first source row of each shown row
     // Groups of 8 columns for AVX2: the first pixel of one 32-byte load that holds all the group

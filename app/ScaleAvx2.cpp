@@ -7,17 +7,30 @@
 
 namespace {
 
-// The 8 left and 8 right source pixels, as 16-bit levels (the level in the upper byte, 128 in the
-// lower), blended by the weights: pixels 0, 1, 4, 5 in Low and 2, 3, 6, 7 in High.
+// The 8 left and 8 right source pixels blended by Weights (toward the right one, in 1/32768):
+// pixels 0, 1, 4, 5 in Low and 2, 3, 6, 7 in High, as the unpacks leave them. Levels: in 16-bit
+// levels; otherwise already the levels rounded.
+template <bool Levels>
 inline void Blend8(__m256i Left, __m256i Right, const uint16_t* Weights, __m256i& Low, __m256i& High)
 {
-    const __m256i half = _mm256_set1_epi8(static_cast<char>(0x80)), ones = _mm256_set1_epi8(-1);
     const __m256i wLow = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Weights));
     const __m256i wHigh = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Weights + 16));
-    Low = _mm256_add_epi16(_mm256_mulhi_epu16(_mm256_unpacklo_epi8(half, Left), _mm256_xor_si256(wLow, ones)),
-                           _mm256_mulhi_epu16(_mm256_unpacklo_epi8(half, Right), wLow));
-    High = _mm256_add_epi16(_mm256_mulhi_epu16(_mm256_unpackhi_epi8(half, Left), _mm256_xor_si256(wHigh, ones)),
-                            _mm256_mulhi_epu16(_mm256_unpackhi_epi8(half, Right), wHigh));
+    if constexpr (Levels) {
+        const __m256i half = _mm256_set1_epi8(static_cast<char>(0x80)), ones = _mm256_set1_epi8(-1);
+        auto blend = [&](__m256i l, __m256i r, __m256i w) {
+            w = _mm256_slli_epi16(w, 1);
+            return _mm256_add_epi16(_mm256_mulhi_epu16(l, _mm256_xor_si256(w, ones)), _mm256_mulhi_epu16(r, w));
+        };
+        Low = blend(_mm256_unpacklo_epi8(half, Left), _mm256_unpacklo_epi8(half, Right), wLow);
+        High = blend(_mm256_unpackhi_epi8(half, Left), _mm256_unpackhi_epi8(half, Right), wHigh);
+    } else {
+        const __m256i zero = _mm256_setzero_si256();
+        auto step = [&](__m256i l, __m256i r, __m256i w) {
+            return _mm256_add_epi16(l, _mm256_mulhrs_epi16(_mm256_sub_epi16(r, l), w));
+        };
+        Low = step(_mm256_unpacklo_epi8(Left, zero), _mm256_unpacklo_epi8(Right, zero), wLow);
+        High = step(_mm256_unpackhi_epi8(Left, zero), _mm256_unpackhi_epi8(Right, zero), wHigh);
+    }
 }
 
 // The unpacks and the pack both work within halves, so the bytes come out in order.
@@ -26,15 +39,15 @@ inline __m256i Bytes(__m256i Low, __m256i High)
     return _mm256_packus_epi16(_mm256_srli_epi16(Low, 8), _mm256_srli_epi16(High, 8));
 }
 
-}  // namespace
-
-int32_t ScaleAcrossAvx2(const TScaleAcrossTables& Tables, const uint8_t* Src, uint8_t* Dst8, uint16_t* Dst16)
+// The tables in locals of their own: the stores could otherwise alias them and have them reread.
+template <bool Levels, class T>
+void Across(const int32_t* Bases, const int32_t* Indices, const uint16_t* Weights, int32_t Groups, const uint8_t* Src,
+            T* Dst)
 {
-    const int32_t groups = Tables.Width / 8;
-    for (int32_t g = 0; g < groups; ++g) {
-        const int32_t base = Tables.GroupBases[g];
-        const __m256i left = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Tables.GroupIndices + 16 * g));
-        const __m256i right = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Tables.GroupIndices + 16 * g + 8));
+    for (int32_t g = 0; g < Groups; ++g) {
+        const int32_t base = Bases[g];
+        const __m256i left = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Indices + 16 * g));
+        const __m256i right = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Indices + 16 * g + 8));
         __m256i l, r;
         if (base >= 0) {
             // All 16 pixels among 8 neighbours: one load, put in place.
@@ -46,14 +59,24 @@ int32_t ScaleAcrossAvx2(const TScaleAcrossTables& Tables, const uint8_t* Src, ui
             r = _mm256_i32gather_epi32(reinterpret_cast<const int*>(Src), right, 4);
         }
         __m256i low, high;
-        Blend8(l, r, Tables.GroupWeights + 32 * g, low, high);
-        if (Dst8)
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(Dst8 + 32 * g), Bytes(low, high));
-        else {
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(Dst16 + 32 * g), low);
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(Dst16 + 32 * g + 16), high);
-        }
+        Blend8<Levels>(l, r, Weights + 32 * g, low, high);
+        if constexpr (Levels) {
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(Dst + 32 * g), low);
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(Dst + 32 * g + 16), high);
+        } else
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(Dst + 32 * g), _mm256_packus_epi16(low, high));
     }
+}
+
+}  // namespace
+
+int32_t ScaleAcrossAvx2(const TScaleAcrossTables& Tables, const uint8_t* Src, uint8_t* Dst8, uint16_t* Dst16)
+{
+    const int32_t groups = Tables.Width / 8;
+    if (Dst8)
+        Across<false>(Tables.GroupBases, Tables.GroupIndices, Tables.GroupWeights, groups, Src, Dst8);
+    else
+        Across<true>(Tables.GroupBases, Tables.GroupIndices, Tables.GroupWeights, groups, Src, Dst16);
     return 8 * groups;
 }
 

@@ -4,7 +4,14 @@
 
 #include <cstdint>
 
-// Levels between the passes are unsigned 16-bit: the level in 1/256 with close to half a level
+// A shown row on a source row is scaled across straight to bytes: Left plus the step to Right by
+// Weight in 1/32768, rounded to the nearest level; exactly what _mm_mulhrs_epi16 does.
+inline uint8_t ScaleStep(int32_t Left, int32_t Right, int32_t Weight)
+{
+    return static_cast<uint8_t>(Left + (((Right - Left) * Weight + 16384) >> 15));
+}
+
+// Other rows go through unsigned 16-bit levels: the level in 1/256 with close to half a level
 // already added for the final rounding, so that a result is its upper byte. The blend of two such
 // values, Weight in 1/65536 toward B: exactly what two _mm_mulhi_epu16 and an add do.
 inline uint16_t ScaleLerp(uint32_t A, uint32_t B, uint32_t Weight)
@@ -19,10 +26,11 @@ inline uint32_t ScaleLevel(uint8_t Level)
 }
 
 // What the kernels across read of a plan: for each shown column the first source pixel and its
-// weight toward the next (4 times, once a channel), and for the AVX2 kernel the same in groups of
+// weights toward it and toward the next (65535 minus the other; 4 times, once a channel), and for the AVX2 kernel the same in groups of
 // 8 columns (see TScalePlan).
 struct TScaleAcrossTables {
     const int32_t* Columns;
+    const uint16_t* LeftWeights;
     const uint16_t* Weights;
     const int32_t* GroupBases;
     const int32_t* GroupIndices;
