@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "Anaglyph.h"
 #include "ScopeExit.h"
 
 TPictureView::TPictureView(TCustomForm* Form, TScrollBox* Box, TImage* Image, TControl* Dock)
