@@ -503,9 +503,8 @@ const int32_t (&TableOf(int G, int M))[3][6]
 // The shown picture, pixel by pixel from the definitions.
 std::vector<uint8_t> ExpectedShown(const TestFrame& F, const TComposeOptions& O, int32_t Sx, int32_t Sy)
 {
-    const int64_t W = F.FW, H = F.Height(), N = O.Offset;
     const bool Tb = O.Pair == plTopAndBottom;
-    const int64_t Pw = Tb ? W : W / 2, Ph = Tb ? H / 2 : H;
+    const int64_t W = F.FW, H = F.Height(), N = O.Offset, Pw = Tb ? W : W / 2, Ph = Tb ? H / 2 : H;
     const int Dx = O.HalfPair && !Tb, Dy = O.HalfPair && Tb;
     // The second half: Down rows below, or across from pixel Pw - 1; the left eye is in the first
     // unless swapped, and shifted by N.
@@ -549,8 +548,8 @@ void CheckPlan(const TestFrame& F, const TComposeOptions& O, int32_t Sx, int32_t
         else if (!ComposeFrameWith(TComposeImpl(Impl), P, G->Rows.data(), Out.Rows.data(), Sx, Sy))
             continue;
         ASSERT_EQ(Out.Bytes(), Want) << "impl " << Impl << " glasses, method, show, pair, swap, half " << O.Glasses
-                                     << O.Method << O.Show << O.Pair << O.Swap << O.HalfPair << " " << F.FW << "x"
-                                     << F.Height() << " N=" << O.Offset << " at " << Sx << "," << Sy;
+                                     << O.Method << O.Show << O.Pair << int(O.Swap) << int(O.HalfPair) << " " << F.FW
+                                     << "x" << F.Height() << " N=" << O.Offset << " at " << Sx << "," << Sy;
         if (!P.InFrame)
             ASSERT_EQ(G->Bytes(), F.Bytes()) << "frame rewritten, show " << O.Show;
     }
