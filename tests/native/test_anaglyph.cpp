@@ -550,8 +550,7 @@ void CheckPlan(const TestFrame& F, const TComposeOptions& O, int32_t Sx, int32_t
         ASSERT_EQ(Out.Bytes(), Want) << "impl " << Impl << " glasses, method, show, pair, swap, half " << O.Glasses
                                      << O.Method << O.Show << O.Pair << int(O.Swap) << int(O.HalfPair) << " " << F.FW
                                      << "x" << F.Height() << " N=" << O.Offset << " at " << Sx << "," << Sy;
-        if (!P.InFrame)
-            ASSERT_EQ(G->Bytes(), F.Bytes()) << "frame rewritten, show " << O.Show;
+        ASSERT_EQ(P.InFrame ? F.Bytes() : G->Bytes(), F.Bytes()) << "frame rewritten, show " << O.Show;
     }
 }
 
