@@ -13,6 +13,7 @@
 #include <functional>
 #include <iterator>
 #include <memory>
+#include <numeric>
 #include <random>
 #include <string>
 #include <vector>
@@ -491,58 +492,41 @@ const int32_t GlassesWeights[2][4][3][6] = {
      {{69599, -13435, 19595, -1048, -8061, -1114}, {-1704, 59507, 4456, 393, 4063, -1114},
       {-2490, -11338, 1442, 6160, 12124, 59703}}},
 };
-const int32_t RedBlueGrey[3][6] = {{19595, 38470, 7471, 0, 0, 0}, {}, {0, 0, 0, 19595, 38470, 7471}};
-const int32_t RedGreenGrey[3][6] = {{19595, 38470, 7471, 0, 0, 0}, {0, 0, 0, 19595, 38470, 7471}, {}};
+const int32_t GreyWeights[2][3][6] = {{{19595, 38470, 7471, 0, 0, 0}, {}, {0, 0, 0, 19595, 38470, 7471}},
+                                      {{19595, 38470, 7471, 0, 0, 0}, {0, 0, 0, 19595, 38470, 7471}, {}}};
 
 const int32_t (&TableOf(int G, int M))[3][6]
 {
-    return G == glRedBlue    ? RedBlueGrey
-           : G == glRedGreen ? RedGreenGrey
-           : G == glRedCyan  ? OracleWeights[M]
-                             : GlassesWeights[G - 1][M];
+    return G >= glRedBlue ? GreyWeights[G - glRedBlue] : G == glRedCyan ? OracleWeights[M] : GlassesWeights[G - 1][M];
 }
 
 // The shown picture, pixel by pixel from the definitions.
 std::vector<uint8_t> ExpectedShown(const TestFrame& F, const TComposeOptions& O, int32_t Sx, int32_t Sy)
 {
-    const int64_t W = F.FW, H = F.Height(), N = O.Offset;
     const bool Tb = O.Pair == plTopAndBottom;
-    const int64_t Pw = Tb ? W : W / 2, Ph = Tb ? H / 2 : H;
+    const int64_t W = F.FW, H = F.Height(), N = O.Offset, Pw = Tb ? W : W / 2, Ph = Tb ? H / 2 : H;
     const int Dx = O.HalfPair && !Tb, Dy = O.HalfPair && Tb;
-    if (Pw <= 0 || Ph <= 0)
-        return {};
+    // The second half: Down rows below, or across from pixel Pw - 1; the left eye is in the first
+    // unless swapped, and shifted by N.
+    const int64_t Down = Tb ? Ph : 0, Across = Tb ? 0 : Pw - 1;
     auto Get = [&](int64_t Row, int64_t X) { return X >= 0 && X < W ? F.At(int32_t(Row), int32_t(X)) : Pixel{}; };
     std::vector<uint8_t> Out;
     for (int64_t V = 0; V < (Ph << Dy); ++V)
         for (int64_t U = 0; U < (Pw << Dx); ++U) {
             const int64_t J = U >> Dx, Y = V >> Dy;
-            // Unswapped: left eye in the left or upper half, shifted by N.
-            int64_t LRow = Y, RRow = Tb ? Ph + Y : Y, LX = J + N, RX = Tb ? J : Pw - 1 + J;
-            if (O.Swap && Tb)
-                std::swap(LRow, RRow);
-            if (O.Swap && !Tb)
-                LX = Pw - 1 + J + N, RX = J;
-            const Pixel L = Get(LRow, LX), R = Get(RRow, RX);
+            const Pixel L = O.Swap ? Get(Y + Down, J + Across + N) : Get(Y, J + N);
+            const Pixel R = O.Swap ? Get(Y, J) : Get(Y + Down, J + Across);
             const bool EvenX = (Sx + U) % 2 == 0, EvenY = (Sy + V) % 2 == 0;
-            Pixel P{};
-            switch (O.Show) {
-            case smAnaglyph: {
-                const int32_t In[6] = {L.R, L.G, L.B, R.R, R.G, R.B};
+            const bool LeftEye[] = {false, true, false, EvenY, EvenX, EvenX == EvenY};  // by TShowMode
+            Pixel P = LeftEye[O.Show] ? L : R;
+            if (O.Show == smAnaglyph) {
+                const int64_t In[6] = {L.R, L.G, L.B, R.R, R.G, R.B};
                 uint8_t C[3];
                 for (int K = 0; K < 3; ++K) {
-                    int64_t Sum = 0;
-                    for (int I = 0; I < 6; ++I)
-                        Sum += int64_t(TableOf(O.Glasses, O.Method)[K][I]) * In[I];
+                    const int64_t Sum = std::inner_product(In, In + 6, TableOf(O.Glasses, O.Method)[K], int64_t(0));
                     C[K] = uint8_t(std::clamp<int64_t>(Sum >> 16, 0, 255));
                 }
                 P = {C[2], C[1], C[0], F.At(int32_t(Y), int32_t(J)).X};
-                break;
-            }
-            case smLeftView: P = L; break;
-            case smRightView: P = R; break;
-            case smInterleavedRows: P = EvenY ? L : R; break;
-            case smInterleavedColumns: P = EvenX ? L : R; break;
-            case smCheckerboard: P = EvenX == EvenY ? L : R; break;
             }
             Out.insert(Out.end(), {P.B, P.G, P.R, P.X});
         }
@@ -563,43 +547,36 @@ void CheckPlan(const TestFrame& F, const TComposeOptions& O, int32_t Sx, int32_t
             ComposeFrame(P, G->Rows.data(), Out.Rows.data(), Sx, Sy);
         else if (!ComposeFrameWith(TComposeImpl(Impl), P, G->Rows.data(), Out.Rows.data(), Sx, Sy))
             continue;
-        ASSERT_EQ(Out.Bytes(), Want) << "impl " << Impl << " glasses " << O.Glasses << " method " << O.Method
-                                     << " show " << O.Show << " pair " << O.Pair << " swap " << O.Swap << " half "
-                                     << O.HalfPair << " W=" << F.FW << " H=" << F.Height() << " N=" << O.Offset
-                                     << " screen " << Sx << "," << Sy;
-        if (!P.InFrame)
-            ASSERT_EQ(G->Bytes(), F.Bytes()) << "frame rewritten, show " << O.Show;
+        ASSERT_EQ(Out.Bytes(), Want) << "impl " << Impl << " glasses, method, show, pair, swap, half " << O.Glasses
+                                     << O.Method << O.Show << O.Pair << int(O.Swap) << int(O.HalfPair) << " " << F.FW
+                                     << "x" << F.Height() << " N=" << O.Offset << " at " << Sx << "," << Sy;
+        ASSERT_EQ(P.InFrame ? F.Bytes() : G->Bytes(), F.Bytes()) << "frame rewritten, show " << O.Show;
     }
 }
 
-// Frames with odd and even widths and heights across the vector blocks' tails, offsets of 0,
-// negative, at and past the row's edges and at the 32-bit extremes.
-struct TFrameCase {
-    int32_t W, H;
-};
-const TFrameCase FrameCases[] = {{9, 5}, {38, 7}, {71, 4}, {2, 3}, {3, 1}, {1, 2}};
-
-std::vector<int32_t> OffsetsFor(int32_t W)
-{
-    return {0, 3, -2, W / 2, W - W / 2 + 1, -W - 1, INT32_MAX, INT32_MIN};
-}
-
-// Every glasses x method, swapped or not, side by side and top and bottom, doubled or not.
-TEST(ComposePlan, AnaglyphsMatchTheOracle)
+// Every display (the anaglyph with every glasses x method), swapped or not, side by side and top
+// and bottom, doubled or not; frames with odd and even sizes across the vector blocks' tails;
+// offsets of 0, negative, at and past the row's edges and at the 32-bit extremes; the views and
+// interleavings at both parities of the screen position (negative ones too).
+TEST(ComposePlan, EveryDisplayMatchesTheOracle)
 {
     std::mt19937 Rng(21);
-    for (const TFrameCase& C : FrameCases) {
-        TestFrame F(C.W, C.H, Rng);
-        for (int G = glRedCyan; G <= glRedGreen; ++G)
-            for (int M = amColour; M <= amDubois; ++M)
+    const int32_t Sizes[][2] = {{9, 5}, {38, 7}, {71, 4}, {2, 3}, {3, 1}, {1, 2}};
+    const int32_t Screens[][2] = {{0, 0}, {1, 0}, {0, 1}, {-3, -1}};
+    for (const auto& [W, H] : Sizes) {
+        TestFrame F(W, H, Rng);
+        for (int S = smAnaglyph; S <= smCheckerboard; ++S)
+            for (int GM = 0; GM < (S == smAnaglyph ? (glRedGreen + 1) * 4 : 1); ++GM)
                 for (int Bits = 0; Bits < 8; ++Bits)
-                    for (int32_t N : OffsetsFor(C.W)) {
-                        TComposeOptions O{C.W, C.H, N, TGlasses(G), TAnaglyphMethod(M), TPairLayout(Bits & 1),
-                                          (Bits & 2) != 0, smAnaglyph, (Bits & 4) != 0};
-                        CheckPlan(F, O, 0, 0, Rng);
-                        if (HasFatalFailure())
-                            return;
-                    }
+                    for (int32_t N : {0, 3, -2, W / 2, W - W / 2 + 1, -W - 1, INT32_MAX, INT32_MIN})
+                        for (int At = 0; At < (S == smAnaglyph ? 1 : 4); ++At) {
+                            CheckPlan(F,
+                                      {W, H, N, TGlasses(GM / 4), TAnaglyphMethod(GM % 4), TPairLayout(Bits & 1),
+                                       (Bits & 2) != 0, TShowMode(S), (Bits & 4) != 0},
+                                      Screens[At][0], Screens[At][1], Rng);
+                            if (HasFatalFailure())
+                                return;
+                        }
     }
     // Every combination of 0 and 255 in the six inputs, for every table: each sum at its most
     // negative and most positive (the clamps, and the weights beyond 16 bits at full scale).
@@ -609,60 +586,34 @@ TEST(ComposePlan, AnaglyphsMatchTheOracle)
         F.Set(0, Combo, {Bit(2), Bit(1), Bit(0), 9});
         F.Set(0, 63 + Combo, {Bit(5), Bit(4), Bit(3), 9});
     }
-    for (int G = glRedCyan; G <= glRedGreen; ++G)
-        for (int M = amColour; M <= amDubois; ++M)
-            CheckPlan(F, {128, 2, 0, TGlasses(G), TAnaglyphMethod(M)}, 0, 0, Rng);
-}
-
-// The views and interleavings at both parities of the screen position (negative ones too).
-TEST(ComposePlan, ViewsAndInterleavingsMatchTheOracle)
-{
-    std::mt19937 Rng(22);
-    const int32_t Screens[][2] = {{0, 0}, {1, 0}, {0, 1}, {-3, -1}};
-    for (const TFrameCase& C : FrameCases) {
-        TestFrame F(C.W, C.H, Rng);
-        for (int S = smLeftView; S <= smCheckerboard; ++S)
-            for (int Bits = 0; Bits < 8; ++Bits)
-                for (int32_t N : OffsetsFor(C.W))
-                    for (const auto& At : Screens) {
-                        TComposeOptions O{C.W, C.H, N, glRedCyan, amColour, TPairLayout(Bits & 1), (Bits & 2) != 0,
-                                          TShowMode(S), (Bits & 4) != 0};
-                        CheckPlan(F, O, At[0], At[1], Rng);
-                        if (HasFatalFailure())
-                            return;
-                    }
-    }
+    for (int GM = 0; GM < (glRedGreen + 1) * 4; ++GM)
+        CheckPlan(F, {128, 2, 0, TGlasses(GM / 4), TAnaglyphMethod(GM % 4)}, 0, 0, Rng);
 }
 
 // Sizes, the method in effect and the clamp of the left eye's shift: with the eyes swapped,
 // HalfWidth - 1 + N passes 32 bits for N near the limit and would wrap on a 32-bit target.
 TEST(ComposePlan, SizesMethodAndClampedShift)
 {
-    struct Case {
-        TComposeOptions O;
-        int32_t Pw, Ph, Sw, Sh, Shift, First, End;
-        TAnaglyphMethod Method;
+    // options -> picture and shown size, left shift, first and end, method
+    const std::pair<TComposeOptions, std::vector<int32_t>> Cases[] = {
+        {{9, 5, 2}, {4, 5, 4, 5, 2, 0, 4, amColour}},
+        {{9, 5, 2, glRedCyan, amDubois, plSideBySide, false, smAnaglyph, true}, {4, 5, 8, 5, 2, 0, 4, amDubois}},
+        {{9, 5, -2, glGreenMagenta, amGrey, plTopAndBottom}, {9, 2, 9, 2, -2, 2, 9, amGrey}},
+        {{9, 5, 0, glAmberBlue, amHalfColour, plTopAndBottom, false, smAnaglyph, true},
+         {9, 2, 9, 4, 0, 0, 9, amHalfColour}},
+        {{8, 6, 1, glRedBlue, amDubois, plSideBySide, true}, {4, 6, 4, 6, 4, 0, 4, amGrey}},
+        {{8, 6, 1, glRedGreen, amColour, plTopAndBottom, true}, {8, 3, 8, 3, 1, 0, 7, amGrey}},
+        {{10, 1, INT32_MAX, glRedCyan, amColour, plSideBySide, true}, {5, 1, 5, 1, 10, 0, 0, amColour}},
+        {{10, 1, INT32_MIN, glRedCyan, amColour, plSideBySide, true}, {5, 1, 5, 1, -10, 5, 5, amColour}},
+        {{10, 1, INT32_MAX - 3, glRedCyan, amColour, plTopAndBottom, true}, {10, 0, 10, 0, 10, 0, 0, amColour}},
+        {{1, 1, 0}, {0, 1, 0, 1, 0, 0, 0, amColour}},
     };
-    const Case Cases[] = {
-        {{9, 5, 2}, 4, 5, 4, 5, 2, 0, 4, amColour},
-        {{9, 5, 2, glRedCyan, amDubois, plSideBySide, false, smAnaglyph, true}, 4, 5, 8, 5, 2, 0, 4, amDubois},
-        {{9, 5, -2, glGreenMagenta, amGrey, plTopAndBottom}, 9, 2, 9, 2, -2, 2, 9, amGrey},
-        {{9, 5, 0, glAmberBlue, amHalfColour, plTopAndBottom, false, smAnaglyph, true}, 9, 2, 9, 4, 0, 0, 9,
-         amHalfColour},
-        {{8, 6, 1, glRedBlue, amDubois, plSideBySide, true}, 4, 6, 4, 6, 4, 0, 4, amGrey},
-        {{8, 6, 1, glRedGreen, amColour, plTopAndBottom, true}, 8, 3, 8, 3, 1, 0, 7, amGrey},
-        {{10, 1, INT32_MAX, glRedCyan, amColour, plSideBySide, true}, 5, 1, 5, 1, 10, 0, 0, amColour},
-        {{10, 1, INT32_MIN, glRedCyan, amColour, plSideBySide, true}, 5, 1, 5, 1, -10, 5, 5, amColour},
-        {{10, 1, INT32_MAX - 3, glRedCyan, amColour, plTopAndBottom, true}, 10, 0, 10, 0, 10, 0, 0, amColour},
-        {{1, 1, 0}, 0, 1, 0, 1, 0, 0, 0, amColour},
-    };
-    for (const Case& C : Cases) {
-        const TComposePlan P = MakeComposePlan(C.O);
-        EXPECT_EQ(std::vector<int32_t>({P.PictureWidth, P.PictureHeight, P.ShownWidth, P.ShownHeight,
-                                        P.Left.Shift, P.Left.First, P.Left.End}),
-                  std::vector<int32_t>({C.Pw, C.Ph, C.Sw, C.Sh, C.Shift, C.First, C.End}))
-            << C.O.FrameWidth << "x" << C.O.FrameHeight << " N=" << C.O.Offset;
-        EXPECT_EQ(P.Method, C.Method);
+    for (const auto& [O, Want] : Cases) {
+        const TComposePlan P = MakeComposePlan(O);
+        EXPECT_EQ(std::vector<int32_t>({P.PictureWidth, P.PictureHeight, P.ShownWidth, P.ShownHeight, P.Left.Shift,
+                                        P.Left.First, P.Left.End, P.Method}),
+                  Want)
+            << O.FrameWidth << "x" << O.FrameHeight << " N=" << O.Offset;
     }
 }
 

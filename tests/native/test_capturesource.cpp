@@ -21,8 +21,8 @@ TEST(CaptureArea, DragTakesBothEndPixelsWhicheverWayRefusesLessThanTwoEachWayAnd
     };
     for (const auto& r : rows) {
         TScreenArea area = none;
-        EXPECT_EQ(AreaFromDrag(r.X1, r.Y1, r.X2, r.Y2, area), r.Area != none) << r.X1 << "," << r.Y1;
-        EXPECT_TRUE(area == r.Area) << r.X1 << "," << r.Y1 << " " << r.X2 << "," << r.Y2;
+        EXPECT_EQ(AreaFromDrag(r.X1, r.Y1, r.X2, r.Y2, area), r.Area != none) << "row " << &r - rows;
+        EXPECT_TRUE(area == r.Area) << "row " << &r - rows;
     }
     // A minimised window's client area is empty: the outer rectangle then.
     const TScreenArea outer{-32000, -32000, 160, 28};
@@ -39,12 +39,9 @@ TEST(CaptureArea, FollowStepMovesWithoutSetupAndSetsUpOnlyForANewSize)
         {{100, 50, 640, 400}, false, fsSame},    {{101, 50, 640, 400}, false, fsMoved},
         {{100, 49, 640, 400}, false, fsMoved},   {{-7, -3, 640, 400}, false, fsMoved},
         {{100, 50, 641, 400}, false, fsResized}, {{100, 50, 640, 399}, false, fsResized},
-        {{90, 60, 400, 640}, false, fsResized},  {{100, 50, 640, 400}, true, fsGone},
-        {{0, 0, 0, 0}, true, fsGone},
-    };
+        {{90, 60, 400, 640}, false, fsResized},  {{100, 50, 640, 400}, true, fsGone}, {{0, 0, 0, 0}, true, fsGone}};
     for (const auto& r : rows)
-        EXPECT_EQ(FollowStep(old, r.New, r.Gone), r.Step) << r.New.Left << "," << r.New.Top << " " << r.New.Width
-                                                          << " x " << r.New.Height << " gone " << r.Gone;
+        EXPECT_EQ(FollowStep(old, r.New, r.Gone), r.Step) << "row " << &r - rows;
 }
 
 }  // namespace
