@@ -247,14 +247,13 @@ TEST(Menus, SubmenusAreChosenWithRealInputAndTheirRadioGroupsAndShortcutsStayThe
     TPopupMenu* menu = f.Menu(L"M", {L"T1", L"Glasses", L"Pair"});
     f.Box->SetPopupMenu(menu);
     std::vector<TMenuItem*> radios{menu->Items()->Items(0)};  // one group number in all three lists
+    radios[0]->SetRadioItem(true), radios[0]->SetGroupIndex(1);
     for (auto [at, caption] : {std::pair(1, L"Red/cyan"), {1, L"Green/magenta"}, {1, L"Amber/blue"},
                                {2, L"Side by side"}, {2, L"Top and bottom"}}) {
         TMenuItem* item = radios.emplace_back(new TMenuItem(f.Form.get()));
-        item->SetCaption(caption), menu->Items()->Items(at)->Add(item);
+        item->SetCaption(caption), item->SetRadioItem(true), item->SetGroupIndex(1), menu->Items()->Items(at)->Add(item);
         item->OnClick = [&f, item](TObject*) { f.Clicks += item->Caption(), item->SetChecked(true); };
     }
-    for (TMenuItem* item : radios)
-        item->SetRadioItem(true), item->SetGroupIndex(1);
     radios[2]->SetShortCut(ShortCut('G', {ssCtrl}));
     radios[3]->SetShortCut(ShortCut('B', {ssCtrl})), radios[3]->SetEnabled(false);
     struct TRow {
@@ -262,8 +261,7 @@ TEST(Menus, SubmenusAreChosenWithRealInputAndTheirRadioGroupsAndShortcutsStayThe
         WORD Key;               // Ctrl+Key in the edit box; 0: the menu opened by a right-click on the box
         bool Keys;              // the path below with the arrow keys, else clicked
         std::vector<int> Path;  // the submenu's place, then the items' in it
-        const wchar_t* Did;
-        const wchar_t* Checked;  // every checked item after it
+        const wchar_t *Did, *Checked;  // the items clicked and the text typed; every checked item after it
     } const rows[]{
         {"clicked in a submenu", 0, false, {1, 1}, L"Green/magenta", L"T1 Green/magenta Side by side"},
         {"keys into the last submenu", 0, true, {2, 1}, L"Top and bottom", L"T1 Red/cyan Top and bottom"},
