@@ -165,46 +165,42 @@ TEST(Dpi, LayoutAndMetricsFollowTheDpiWineIsStartedAt)
 TEST(Dpi, AChangeRunsToTheEndPastAHandlerThatRaisesAndLeavesAnUnscaledControlAtItsPixels)
 {
     TScopeExit real([] { SetAssumedDisplayDpi(0); });
+    auto find = [](const std::unique_ptr<TForm>& f, const wchar_t* name) { return static_cast<TControl*>(f->FindComponent(name)); };
     struct TRow {
         std::vector<const wchar_t*> Raising;  // their OnResize raises in every change
-        const wchar_t* Unscaled;
-    } const rows[]{
-        {{L"Probe"}, nullptr}, {{L"Edit1", L"Probe"}, nullptr}, {{L"Bar"}, nullptr},
-        {{}, L"Inner"},        {{L"Probe"}, L"Button1"},
-    };
+        std::wstring Unscaled;
+    } const rows[]{{{L"Edit1", L"Probe"}, L""}, {{L"Bar"}, L""}, {{}, L"Inner"}, {{L"Probe"}, L"Button1"}};
     for (const TRow& row : rows) {
-        SCOPED_TRACE(testing::Message() << row.Raising.size() << " raising, unscaled " << Narrow(row.Unscaled ? row.Unscaled : L"-"));
+        SCOPED_TRACE(testing::Message() << row.Raising.size() << " raising, unscaled " << Narrow(row.Unscaled));
         // The same changes without a handler that raises: where every control must end.
-        const auto form = LoadAt(96), clean = LoadAt(96);
-        auto find = [](const std::unique_ptr<TForm>& f, const wchar_t* name) { return static_cast<TControl*>(f->FindComponent(name)); };
-        for (const auto* f : {&form, &clean}) {
-            if (row.Unscaled)
-                find(*f, row.Unscaled)->SetScaleWithDpi(false);
-            (*f)->Show();
+        const std::unique_ptr<TForm> forms[]{LoadAt(96), LoadAt(96)};
+        const auto& [form, clean] = forms;
+        for (const auto& f : forms) {
+            if (!row.Unscaled.empty())
+                find(f, row.Unscaled.c_str())->SetScaleWithDpi(false);
+            f->Show();
         }
         for (const wchar_t* name : row.Raising)
             find(form, name)->OnResize = [](TObject*) { throw Exception(L"resize"); };
         TErrorRecorder errors;
         const RECT to144{50, 60, 750, 590}, to120{70, 80, 670, 500};
         for (const auto& [dpi, to] : {std::pair(144, to144), std::pair(120, to120)}) {
-            for (const auto* f : {&form, &clean})
-                SendMessageW((*f)->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&to));
-            EXPECT_EQ(form->PixelsPerInch(), dpi);
             RECT now{};
+            for (const auto& f : forms)
+                SendMessageW(f->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&to));
             GetWindowRect(form->Handle(), &now);
             EXPECT_TRUE(EqualRect(&now, &to)) << dpi;
+            EXPECT_EQ(form->PixelsPerInch(), dpi);
             for (const wchar_t* name : {L"Outer", L"Inner", L"Edit1", L"Button1", L"Probe", L"Bar"})
                 EXPECT_EQ(BoundsOf(find(form, name)), BoundsOf(find(clean, name))) << Narrow(name) << " at " << dpi;
             EXPECT_EQ(static_cast<TDpiProbe*>(find(form, L"Probe"))->Changes,
                       static_cast<TDpiProbe*>(find(clean, L"Probe"))->Changes);
             EXPECT_EQ(errors.Errors.size(), row.Raising.empty() ? 0u : dpi == 144 ? 1u : 2u) << "once a change";
-        }
-        // It and all inside it; a font of the parent's follows the parent.
-        const std::wstring unscaled = row.Unscaled ? row.Unscaled : L"";
-        for (const auto& r : Rows) {
-            const bool kept = r.Name == unscaled || (unscaled == L"Inner" && r.Name != std::wstring(L"Outer"));
-            const TBounds now = BoundsOf(find(form, r.Name)), want = kept ? r.At96 : now;
-            EXPECT_TRUE(std::equal(want.begin(), want.begin() + 4, now.begin())) << Narrow(r.Name) << " keeps its pixels";
+            // It and all inside it keep their pixels; a font of the parent's follows the parent.
+            for (const auto& r : Rows)
+                if (r.Name == row.Unscaled || (row.Unscaled == L"Inner" && r.Name != std::wstring(L"Outer")))
+                    EXPECT_TRUE(std::equal(r.At96.begin(), r.At96.begin() + 4, BoundsOf(find(form, r.Name)).begin()))
+                        << Narrow(r.Name) << " keeps its pixels at " << dpi;
         }
     }
 }
