@@ -7,12 +7,14 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <utility>
 #include <vector>
 
 #include "Anaglyph.h"
 #include "MainFormSource.h"
 #include "PatternWindow.h"
+#include "Scale.h"
 #include "TestSupport.h"
 
 class TMainFormFixture : public testing::Test {
@@ -87,5 +89,36 @@ protected:
             wrong += i % 4 != 3 &&
                      screen[size_t(i)] != expected[size_t((i / 4 / width * half + i / 4 % width / repeat) * 3 + i % 4)];
         EXPECT_EQ(wrong, 0) << "of " << width << " x " << inView << " pixels";
+    }
+
+    // The screen under the image against the picture (half x height, 4 bytes a pixel) shown at the
+    // image's size: each pixel Kx x Ky times, or (Kx 0) scaled by the bilinear reference; counts
+    // channels off by more than Tolerance, in the rows the scroll box shows.
+    static int WrongOnScreen(const std::vector<uint8_t>& picture, int half, int height, int kx, int ky, int tolerance)
+    {
+        BringToFront(MainForm->Handle());
+        PumpMessages(250);
+        TImage* image = MainForm->image;
+        const int w = image->Width(), h = image->Height();
+        std::vector<uint8_t> expected(size_t(w) * size_t(h) * 4);
+        std::vector<const uint8_t*> src;
+        std::vector<uint8_t*> dst;
+        for (int y = 0; y < height; ++y)
+            src.push_back(picture.data() + size_t(y) * size_t(half) * 4);
+        for (int y = 0; y < h; ++y)
+            dst.push_back(expected.data() + size_t(y) * size_t(w) * 4);
+        if (kx)
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w * 4; ++x)
+                    dst[size_t(y)][x] = src[size_t(y / ky)][(x / 4 / kx) * 4 + x % 4];
+        else
+            ScaleBilinearReference(src.data(), half, height, dst.data(), w, h);
+        const POINT o = image->ClientToScreen(POINT{0, 0});
+        const int inView = std::min<int>(h, MainForm->ScrollBox1->ClientRect().bottom - image->Top());
+        const std::vector<uint8_t> screen = GrabScreen(RECT{o.x, o.y, o.x + w, o.y + inView});
+        int wrong = 0;
+        for (size_t i = 0; i < screen.size(); ++i)
+            wrong += i % 4 != 3 && std::abs(screen[i] - expected[i]) > tolerance;
+        return wrong;
     }
 };

@@ -5,7 +5,10 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <tuple>
+#include <utility>
+#include <vector>
 
 #include "GdiCount.h"
 #include "InputScript.h"
@@ -31,27 +34,20 @@ protected:
         MainForm->LoopTimer->SetEnabled(false);
         return running;
     }
-    static RECT Captured()
+    // The captured rectangle and whether it was chosen as an area.
+    static std::tuple<int, int, int, int, bool> Captured()
     {
         const TMainForm* f = MainForm;
-        return RECT{f->CaptureLeft, f->CaptureTop, f->CaptureLeft + f->CaptureWidth, f->CaptureTop + f->CaptureHeight};
+        return {f->CaptureLeft, f->CaptureTop, f->CaptureLeft + f->CaptureWidth, f->CaptureTop + f->CaptureHeight, f->AreaChosen()};
     }
-    static auto State()
-    {
-        const TMainForm* f = MainForm;
-        return std::make_tuple(f->CaptureLeft, f->CaptureTop, f->CaptureWidth, f->CaptureHeight, f->Frame.get(),
-                               f->AreaChosen());
-    }
+    static auto State() { return std::make_tuple(Captured(), MainForm->Frame.get()); }
+    // The picture of screen rectangle r shown 1:1, and the form's height fitted to it.
     static void ExpectShown(const std::vector<uint8_t>& expected, const RECT& r)
     {
+        EXPECT_EQ(MainForm->Height(), r.bottom - r.top + 40);
         ExpectScreenShows(expected, (r.right - r.left) / 2, r.bottom - r.top, 1);
     }
 };
-
-bool operator==(const RECT& a, const RECT& b)
-{
-    return EqualRect(&a, &b) != 0;
-}
 
 TEST_F(CaptureTest, AreaDraggedOverTheScreenIsCapturedAtOnceAndEscapeOrRightClickChangeNothing)
 {
@@ -83,26 +79,19 @@ TEST_F(CaptureTest, AreaDraggedOverTheScreenIsCapturedAtOnceAndEscapeOrRightClic
                 .Wait(2).Key(VK_DOWN, true).Key(VK_DOWN, false).Key(VK_RETURN, true).Key(VK_RETURN, false);
         else  // the shortcut, offered as the application offers keys
             script.Then([] {
-                SendKey(VK_CONTROL, true);
-                SendKey('R', true);
-                SendKey('R', false);
-                SendKey(VK_CONTROL, false);
+                for (auto [key, down] : {std::pair<WORD, bool>{VK_CONTROL, true}, {'R', true}, {'R', false}, {VK_CONTROL, false}})
+                    SendKey(key, down);
                 PumpMessages(100);
             });
         const POINT from{t.left + c.From.x, t.top + c.From.y}, to{t.left + c.To.x, t.top + c.To.y};
         script.Wait(4).Then([&] { shown = GrabScreen(underMenu); }).Move(from);
-        for (const char* s = c.Steps; *s; ++s) {
-            if (*s == 'd' || *s == 'u')
-                *s == 'd' ? script.Down() : script.Up();
-            else if (*s == 'm')
-                script.Move(POINT{(from.x + to.x) / 2, (from.y + to.y) / 2}).Move(to).Wait();
-            else if (*s == 'e')
-                script.Key(VK_ESCAPE, true).Key(VK_ESCAPE, false);
-            else if (*s == 'r')
-                script.Then([] { SendMouseButton(true, true); }).Then([] { SendMouseButton(false, true); });
-            else
-                script.Then([&] { open = IsWindowVisible(FindWindowW(L"TinteyeAreaSelection", nullptr)); });
-        }
+        for (const char* s = c.Steps; *s; ++s)
+            *s == 'd'   ? script.Down()
+            : *s == 'u' ? script.Up()
+            : *s == 'm' ? script.Move(POINT{(from.x + to.x) / 2, (from.y + to.y) / 2}).Move(to).Wait()
+            : *s == 'e' ? script.Key(VK_ESCAPE, true).Key(VK_ESCAPE, false)
+            : *s == 'r' ? script.Then([] { SendMouseButton(true, true); }).Then([] { SendMouseButton(false, true); })
+                        : script.Then([&] { open = IsWindowVisible(FindWindowW(L"TinteyeAreaSelection", nullptr)); });
         ASSERT_TRUE(script.Wait(3).Run());
         EXPECT_EQ(FindWindowW(L"TinteyeAreaSelection", nullptr), nullptr);
         EXPECT_EQ(open, std::string(c.Steps) == "duoe") << "a click is ignored, the selection stays";
@@ -116,9 +105,8 @@ TEST_F(CaptureTest, AreaDraggedOverTheScreenIsCapturedAtOnceAndEscapeOrRightClic
             continue;
         }
         const RECT area{t.left + c.Chosen.left, t.top + c.Chosen.top, t.left + c.Chosen.right, t.top + c.Chosen.bottom};
-        EXPECT_TRUE(Captured() == area && MainForm->AreaChosen()) << c.Steps;
+        EXPECT_EQ(Captured(), std::make_tuple(area.left, area.top, area.right, area.bottom, true)) << c.Steps;
         EXPECT_TRUE(MainForm->LoopTimer->Enabled() && !MainForm->StartTimer->Enabled());
-        EXPECT_EQ(MainForm->Height(), area.bottom - area.top + 40);
         ASSERT_TRUE(Tick());
         ExpectShown(ExpectedPixels(area, 30), area);
     }
@@ -189,9 +177,8 @@ TEST_F(CaptureTest, ClientAreaAndAFollowedWindowMovedResizedMinimisedAndClosed)
                 }
             }
             EXPECT_EQ(Tick(), s.Step < sMinimise) << s.Step;
-            EXPECT_TRUE(Captured() == area) << client << " " << s.Step;
+            EXPECT_EQ(Captured(), std::make_tuple(area.left, area.top, area.right, area.bottom, false)) << client << " " << s.Step;
             EXPECT_EQ(MainForm->Frame.get() != frame, s.Step == sResize) << "a setup at a new size alone";
-            EXPECT_EQ(MainForm->Height(), area.bottom - area.top + 40);
             if (s.Step < sMinimise)
                 expected = ExpectedPixels(area, 30);
             ExpectShown(expected, area);

@@ -31,9 +31,11 @@ protected:
         SetSettingsKey(nullptr, L"");
     }
 
-    // Made again (which reads), then shown.
-    static void Reopen()
+    // Closed (which stores) unless told not to, made again (which reads) and shown.
+    static void Restart(bool close = true)
     {
+        if (close)
+            MainForm->Close();
         delete MainForm;
         MSG quit;
         while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
@@ -42,25 +44,17 @@ protected:
         MainForm->Show();
         PumpMessages(100);
     }
-    // Closed (which stores) and made again.
-    static void Restart()
-    {
-        MainForm->Close();
-        Reopen();
-    }
-
+    // The options, then the form's bounds.
     static auto Options()
     {
-        return std::make_tuple(MainForm->Method(), MainForm->SwapEyes(), MainForm->HalfWidthPair(),
-                               MainForm->FrameRate(), MainForm->AlwaysOnTop(), MainForm->Zoom(), MainForm->Edit1->Text());
+        return std::make_tuple(MainForm->Method(), MainForm->SwapEyes(), MainForm->HalfWidthPair(), MainForm->FrameRate(),
+                               MainForm->AlwaysOnTop(), MainForm->Zoom(), MainForm->Edit1->Text(), MainForm->Left(),
+                               MainForm->Top(), MainForm->Width(), MainForm->Height());
     }
-    static std::tuple<int, int, int, int> Bounds()
+    static auto FirstRun()
     {
-        return {MainForm->Left(), MainForm->Top(), MainForm->Width(), MainForm->Height()};
-    }
-    static std::tuple<int, int, int, int> FirstRunBounds()
-    {
-        return {(GetSystemMetrics(SM_CXSCREEN) - 330) / 2, (GetSystemMetrics(SM_CYSCREEN) - 90) / 2, 330, 90};
+        return std::make_tuple(amColour, false, false, fr10, false, zm100, std::wstring(L"30"),
+                               (GetSystemMetrics(SM_CXSCREEN) - 330) / 2, (GetSystemMetrics(SM_CYSCREEN) - 90) / 2, 330, 90);
     }
     static void Choose()
     {
@@ -77,22 +71,17 @@ protected:
     }
 };
 
-const auto Chosen = std::make_tuple(amDubois, true, true, fr60, true, zmFit, std::wstring(L"-7"));
-const auto FirstRun = std::make_tuple(amColour, false, false, fr10, false, zm100, std::wstring(L"30"));
-
 TEST_F(SettingsTest, EverythingComesBackAfterARestartTheClosedToolbarVisibleAndFullScreenNot)
 {
-    EXPECT_EQ(Options(), FirstRun);
-    EXPECT_EQ(Bounds(), FirstRunBounds());
+    EXPECT_EQ(Options(), FirstRun());
     Choose();
     const RECT bar = MainForm->ToolWindow971->BoundsRect();
     MainForm->ToolWindow971->SetVisible(false);  // closed with its button: hidden for this run only
     MainForm->SetFullScreen(true);
     Restart();
-    EXPECT_EQ(Options(), Chosen);
-    EXPECT_EQ(Bounds(), std::make_tuple(90, 130, 510, 290));
+    EXPECT_EQ(Options(), std::make_tuple(amDubois, true, true, fr60, true, zmFit, std::wstring(L"-7"), 90, 130, 510, 290));
     EXPECT_FALSE(MainForm->FullScreen());
-    EXPECT_TRUE(MainForm->AlwaysOnTop() && (GetWindowLongPtrW(MainForm->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST));
+    EXPECT_TRUE(GetWindowLongPtrW(MainForm->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_FALSE(MainForm->ToolWindow971->IsDocked());
     EXPECT_TRUE(IsWindowVisible(MainForm->ToolWindow971->Handle()));
     const RECT now = MainForm->ToolWindow971->BoundsRect();
@@ -133,11 +122,8 @@ TEST_F(SettingsTest, ACorruptValueFallsBackAloneAndAnUnreachableWindowComesOnScr
     for (const auto& c : rows) {
         Choose();
         Restart();
-        if (c.Text)
-            TSettingsStore().WriteString(c.Name, std::to_wstring(c.Number));
-        else
-            TSettingsStore().WriteInt(c.Name, c.Number);
-        Reopen();
+        c.Text ? TSettingsStore().WriteString(c.Name, std::to_wstring(c.Number)) : TSettingsStore().WriteInt(c.Name, c.Number);
+        Restart(false);
         EXPECT_TRUE(c.Fallen()) << Narrow(c.Name);
         for (const auto& other : rows)
             EXPECT_TRUE(&other == &c || other.Kept()) << Narrow(other.Name) << " with " << Narrow(c.Name) << " spoilt";
@@ -154,9 +140,8 @@ TEST_F(SettingsTest, ResetSettingsForgetsTheKeyAndPutsEverythingBackAtOnce)
     MainForm->SetFullScreen(true);
     MainForm->ResetSettings();
     EXPECT_FALSE(TSettingsStore().Exists());
-    EXPECT_EQ(Options(), FirstRun);
+    EXPECT_EQ(Options(), FirstRun());
     EXPECT_FALSE(MainForm->FullScreen());
-    EXPECT_EQ(Bounds(), FirstRunBounds());
     EXPECT_FALSE(GetWindowLongPtrW(MainForm->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
     TToolWindow97* bar = MainForm->ToolWindow971;
     EXPECT_EQ(std::make_tuple(bar->IsDocked(), bar->DockRow(), bar->DockPos(), bar->Visible()),

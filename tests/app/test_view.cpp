@@ -7,61 +7,34 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <tuple>
 #include <utility>
 #include <vector>
 
 #include "InputScript.h"
 #include "MainFormFixture.h"
-#include "Scale.h"
 
 namespace {
 
 class ViewTest : public TMainFormFixture {
 protected:
-    // The composed picture of target rectangle r (shift 30), 4 bytes a pixel.
-    static std::vector<uint8_t> Composed(const RECT& r)
+    // The composed picture of target rectangle r (shift 30), 4 bytes a pixel, each pixel Repeat times across.
+    static std::vector<uint8_t> Composed(const RECT& r, int repeat = 1)
     {
         const std::vector<uint8_t> rgb = ExpectedPixels(r, 30);
         std::vector<uint8_t> out;
         for (size_t i = 0; i < rgb.size(); i += 3)
-            out.insert(out.end(), {rgb[i], rgb[i + 1], rgb[i + 2], 0});
+            for (int k = 0; k < repeat; ++k)
+                out.insert(out.end(), {rgb[i], rgb[i + 1], rgb[i + 2], 0});
         return out;
     }
-
-    // The screen under the image against the picture (half x height) shown at the image's size:
-    // each pixel Kx x Ky times, or (Kx 0) scaled by the reference; counts channels off by more than
-    // Tolerance, in the rows the scroll box shows.
-    static int WrongOnScreen(std::vector<uint8_t> picture, int half, int height, int kx, int ky, int tolerance)
-    {
-        BringToFront(MainForm->Handle());
-        PumpMessages(250);
-        TImage* image = MainForm->image;
-        const int w = image->Width(), h = image->Height();
-        std::vector<uint8_t> expected(size_t(w) * size_t(h) * 4);
-        std::vector<uint8_t*> src, dst;
-        for (int y = 0; y < height; ++y)
-            src.push_back(picture.data() + size_t(y) * size_t(half) * 4);
-        for (int y = 0; y < h; ++y)
-            dst.push_back(expected.data() + size_t(y) * size_t(w) * 4);
-        if (kx)
-            for (int y = 0; y < h; ++y)
-                for (int x = 0; x < w * 4; ++x)
-                    dst[size_t(y)][x] = src[size_t(y / ky)][(x / 4 / kx) * 4 + x % 4];
-        else
-            ScaleBilinearReference(src.data(), half, height, dst.data(), w, h);
-        const POINT o = image->ClientToScreen(POINT{0, 0});
-        const RECT box = MainForm->ScrollBox1->ClientRect();
-        const int inView = std::min<int>(h, box.bottom - image->Top());
-        const std::vector<uint8_t> screen = GrabScreen(RECT{o.x, o.y, o.x + w, o.y + inView});
-        int wrong = 0;
-        for (size_t i = 0; i < screen.size(); ++i)
-            wrong += i % 4 != 3 && std::abs(screen[i] - expected[i]) > tolerance;
-        return wrong;
-    }
-
     static std::tuple<int, int, int, int> Bounds(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+    static std::tuple<int, int, int, int> WindowBounds(HWND window)
+    {
+        RECT r{};
+        GetWindowRect(window, &r);
+        return Bounds(r);
+    }
 };
 
 TEST_F(ViewTest, TwoHundredPercentIsPixelExactAndAStartSizesTheWindowToIt)
@@ -73,9 +46,9 @@ TEST_F(ViewTest, TwoHundredPercentIsPixelExactAndAStartSizesTheWindowToIt)
         TPatternWindow target(760, 30, c.Width, c.Height, 5);
         const RECT r = StartOn(target);
         const int half = c.Width / 2, kx = c.Half ? 4 : 2;
-        EXPECT_EQ(std::make_pair(MainForm->image->Width(), MainForm->image->Height()), std::make_pair(half * kx, 2 * c.Height));
-        EXPECT_EQ(MainForm->Width(), std::max(half * kx + 40, GetSystemMetrics(SM_CXMINTRACK)));
-        EXPECT_EQ(MainForm->Height(), std::max(2 * c.Height + 40, GetSystemMetrics(SM_CYMINTRACK)));
+        EXPECT_EQ(std::make_tuple(MainForm->image->Width(), MainForm->image->Height(), MainForm->Width(), MainForm->Height()),
+                  std::make_tuple(half * kx, 2 * c.Height, std::max(half * kx + 40, GetSystemMetrics(SM_CXMINTRACK)),
+                                  std::max(2 * c.Height + 40, GetSystemMetrics(SM_CYMINTRACK))));
         MainForm->SetBounds(0, 250, 720, 420);
         MainForm->LoopTimerTimer(MainForm->LoopTimer);
         EXPECT_EQ(WrongOnScreen(Composed(r), half, c.Height, kx, 2, 0), 0) << c.Width;
@@ -104,21 +77,15 @@ TEST_F(ViewTest, FitIsWithinOneOfTheReferenceCentredWithoutScrollBarsAndFollowsA
         EXPECT_EQ(std::make_pair(MainForm->Width(), MainForm->Height()), std::make_pair(int(c.Before.cx), int(c.Before.cy)))
             << "a start in Fit keeps the window's size";
         // The picture is scaled after the half-width doubling: each composed pixel twice across.
-        const std::vector<uint8_t> composed = Composed(r);
-        std::vector<uint8_t> picture;
-        for (size_t i = 0; i < composed.size(); i += 4)
-            for (int k = 0; k < (c.Half ? 2 : 1); ++k)
-                picture.insert(picture.end(), composed.begin() + long(i), composed.begin() + long(i) + 4);
-        const int half = c.Width / 2, across = half * (c.Half ? 2 : 1);
+        const std::vector<uint8_t> picture = Composed(r, c.Half ? 2 : 1);
+        const int across = c.Width / 2 * (c.Half ? 2 : 1);
         for (SIZE size : {c.Before, c.After}) {
             MainForm->SetBounds(0, 200, size.cx, size.cy);
             PumpMessages(50);
             const bool byWidth = size.cx == c.Before.cx ? c.ByWidth : !c.ByWidth;
             const int boxW = MainForm->ScrollBox1->ClientWidth(), boxH = MainForm->ScrollBox1->ClientHeight();
-            const TFitPlace p = FitPlace(half * (c.Half ? 2 : 1), c.Height, boxW, boxH);
-            TImage* image = MainForm->image;
-            EXPECT_EQ((std::vector<int>{image->Left(), image->Top(), image->Width(), image->Height()}),
-                      (std::vector<int>{p.Left, p.Top, p.Width, p.Height}));
+            const TFitPlace p = FitPlace(across, c.Height, boxW, boxH);
+            EXPECT_EQ(Bounds(MainForm->image->BoundsRect()), Bounds(RECT{p.Left, p.Top, p.Left + p.Width, p.Top + p.Height}));
             EXPECT_EQ(byWidth ? p.Width : p.Height, byWidth ? boxW : boxH);
             EXPECT_FALSE(GetWindowLongPtrW(MainForm->ScrollBox1->Handle(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL));
             EXPECT_EQ(WrongOnScreen(picture, across, c.Height, 0, 0, 1), 0) << size.cx << "x" << size.cy;
@@ -153,38 +120,33 @@ TEST_F(ViewTest, FullScreenWithF11LeftWithEscapeAndDoubleClickRestoresBoundsAndT
     // Floating: the toolbar stays; Enter / Leave: a key or a double-click on the picture.
     struct { bool Floating; WORD Enter, Leave; } rows[] = {
         {false, VK_F11, VK_ESCAPE}, {true, VK_F11, 0}, {false, 0, VK_F11}, {true, 0, 0}};
+    // The caption, the dock and the toolbar shown.
+    auto decorations = [] {
+        return std::make_tuple((GetWindowLongPtrW(MainForm->Handle(), GWL_STYLE) & WS_CAPTION) != 0, MainForm->Dock971->Visible(),
+                               IsWindowVisible(MainForm->ToolWindow971->Handle()) != 0);
+    };
     for (const auto& c : rows) {
         MainForm->ToolWindow971->SetDockedTo(c.Floating ? nullptr : MainForm->Dock971);
         PumpMessages(100);
         BringToFront(MainForm->Handle());
         const RECT before = MainForm->BoundsRect();
-        auto act = [](WORD key) {
-            if (key)
-                PressKey(key);
-            else
-                DoubleClickAt(MainForm->image->ClientToScreen(POINT{20, MainForm->image->Height() / 2}));
+        const auto act = [](WORD key) {
+            key ? PressKey(key) : DoubleClickAt(MainForm->image->ClientToScreen(POINT{20, MainForm->image->Height() / 2}));
             PumpMessages(150);
         };
         act(c.Enter);
         ASSERT_TRUE(MainForm->FullScreen()) << c.Enter;
-        RECT now{};
-        GetWindowRect(MainForm->Handle(), &now);
-        EXPECT_EQ(Bounds(now), Bounds(monitor));
-        EXPECT_FALSE(GetWindowLongPtrW(MainForm->Handle(), GWL_STYLE) & WS_CAPTION);
-        EXPECT_FALSE(MainForm->Dock971->Visible());
-        EXPECT_EQ(IsWindowVisible(MainForm->ToolWindow971->Handle()) != 0, c.Floating);
+        EXPECT_EQ(WindowBounds(MainForm->Handle()), Bounds(monitor));
+        EXPECT_EQ(decorations(), std::make_tuple(false, false, c.Floating));
         // Fitted on black: 160 x 200 by height, centred (a floating toolbar stays at the top left).
         EXPECT_EQ(MainForm->image->Height(), monitor.bottom);
         const std::vector<uint8_t> corner = GrabScreen(RECT{0, monitor.bottom - 1, 1, monitor.bottom});
         EXPECT_EQ(corner[0] + corner[1] + corner[2], 0);
-        if (!c.Floating)  // the floating toolbar covers a corner of the picture
-            EXPECT_EQ(WrongOnScreen(picture, 160, 200, 0, 0, 1), 0);
+        EXPECT_EQ(c.Floating ? 0 : WrongOnScreen(picture, 160, 200, 0, 0, 1), 0);  // a floating toolbar covers a corner
         act(c.Leave);
         EXPECT_FALSE(MainForm->FullScreen());
         EXPECT_EQ(Bounds(MainForm->BoundsRect()), Bounds(before));
-        EXPECT_TRUE(GetWindowLongPtrW(MainForm->Handle(), GWL_STYLE) & WS_CAPTION);
-        EXPECT_TRUE(MainForm->Dock971->Visible());
-        EXPECT_TRUE(IsWindowVisible(MainForm->ToolWindow971->Handle()));
+        EXPECT_EQ(decorations(), std::make_tuple(true, true, true));
         EXPECT_EQ(MainForm->ToolWindow971->IsDocked(), !c.Floating);
         EXPECT_EQ(MainForm->image->Width(), 160) << "100 % again";
     }
@@ -193,18 +155,14 @@ TEST_F(ViewTest, FullScreenWithF11LeftWithEscapeAndDoubleClickRestoresBoundsAndT
     MainForm->SetWindowState(wsMaximized);
     PumpMessages(100);
     PressKey(VK_F11);
-    RECT full{};
-    GetWindowRect(MainForm->Handle(), &full);
-    EXPECT_EQ(Bounds(full), Bounds(monitor));
+    EXPECT_EQ(WindowBounds(MainForm->Handle()), Bounds(monitor));
     RECT bar{};
     GetWindowRect(MainForm->ToolWindow971->Handle(), &bar);
     TInputScript drag;
     drag.Move(POINT{bar.left + 30, bar.top + 10}).Down().Move(POINT{bar.left + 70, bar.top + 300}).Wait(2)
         .Key(VK_ESCAPE, true).Key(VK_ESCAPE, false).Wait(2).Up();
     ASSERT_TRUE(drag.Run());
-    RECT after{};
-    GetWindowRect(MainForm->ToolWindow971->Handle(), &after);
-    EXPECT_EQ(Bounds(after), Bounds(bar));
+    EXPECT_EQ(WindowBounds(MainForm->ToolWindow971->Handle()), Bounds(bar));
     EXPECT_TRUE(MainForm->FullScreen());
     PressKey(VK_ESCAPE);
     EXPECT_FALSE(MainForm->FullScreen());
